@@ -1,0 +1,524 @@
+#include "practice/document.h"
+
+#include <algorithm>
+
+#include "morse/code_tables.h"
+
+namespace quorvel {
+namespace {
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+int length(const std::u16string& s) { return static_cast<int>(s.size()); }
+
+int pagesFor(int characters, int capacity) {
+    return std::max(1, (characters + capacity - 1) / capacity);
+}
+
+std::u16string decimal(int v) {
+    std::u16string out;
+    for (char ch : std::to_string(v)) out.push_back(static_cast<char16_t>(ch));
+    return out;
+}
+
+}  // namespace
+
+TelegramDocument::TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags)
+    : settings_(settings), flags_(flags) {}
+
+void TelegramDocument::setView(PracticeView* view) { view_ = view ? view : &nullView_; }
+
+void TelegramDocument::setScoring(ScoringSink* scoring) {
+    scoring_ = scoring ? scoring : &nullScoring_;
+}
+
+bool TelegramDocument::goOn() const {
+    return PracticeSettings::get(settings_.goOnAfterMistakes) != 0;
+}
+
+// --- state -------------------------------------------------------------------------------
+
+bool TelegramDocument::setActive() const {
+    Lock l = lock();
+    return setActive_;
+}
+
+PracticePosition TelegramDocument::position() const {
+    Lock l = lock();
+    return pos_;
+}
+
+int TelegramDocument::telegramNumber() const { return position().telegramNumber; }
+int TelegramDocument::section() const { return position().section; }
+int TelegramDocument::textCursor() const { return position().textCursor; }
+int TelegramDocument::page() const { return position().page; }
+bool TelegramDocument::pageFollow() const { return position().pageFollow; }
+bool TelegramDocument::telegramFinished() const { return position().telegramFinished; }
+int TelegramDocument::setGeneration() const { return position().setGeneration; }
+
+int TelegramDocument::pageCapacity() const {
+    return latinMode() ? kLatinPageCapacity : kJapanesePageCapacity;
+}
+
+void TelegramDocument::setSection(int section) {
+    Lock l = lock();
+    pos_.section = std::clamp(section, 0, kSectionCount - 1);
+}
+
+void TelegramDocument::setPage(int page) {
+    Lock l = lock();
+    pos_.page = page;
+    clampPage();
+}
+
+void TelegramDocument::setPageFollow(bool follow) {
+    Lock l = lock();
+    pos_.pageFollow = follow;
+}
+
+void TelegramDocument::setTelegramFinished(bool finished) {
+    Lock l = lock();
+    pos_.telegramFinished = finished;
+}
+
+// --- telegrams ---------------------------------------------------------------------------
+
+SharedTelegramList TelegramDocument::currentSet() const {
+    Lock l = lock();
+    if (setActive_ && set_) return set_;
+    // The samples are static; alias them without ownership.
+    return SharedTelegramList(SharedTelegramList{}, &builtInSamples(latinMode()));
+}
+
+int TelegramDocument::telegramCount() const {
+    Lock l = lock();
+    if (!setActive_ || !set_) return 2;
+    return std::max(1, static_cast<int>(set_->size()));
+}
+
+int TelegramDocument::currentIndex() const {
+    Lock l = lock();
+    if (pos_.telegramNumber < 1) return 0;
+    const int count = telegramCount();
+    return pos_.telegramNumber <= count ? pos_.telegramNumber - 1 : count - 1;
+}
+
+TelegramRecord TelegramDocument::record(int index) const {
+    Lock l = lock();
+    const SharedTelegramList set = currentSet();
+    if (index < 0 || index >= static_cast<int>(set->size())) return {};
+    return (*set)[static_cast<std::size_t>(index)];
+}
+
+std::u16string TelegramDocument::field(int index, int n) const {
+    if (n < 0 || n >= kSectionCount) return {};
+    return record(index).field(n);
+}
+
+const TelegramModel& TelegramDocument::cachedModel() {
+    const bool latin = latinMode();
+    if (cache_.telegramNumber != pos_.telegramNumber ||
+        cache_.setGeneration != pos_.setGeneration || cache_.latin != latin) {
+        const TelegramRecord r = record(currentIndex());
+        for (int s = 0; s < kSectionCount; ++s)
+            cache_.model.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latin);
+        cache_.telegramNumber = pos_.telegramNumber;
+        cache_.setGeneration = pos_.setGeneration;
+        cache_.latin = latin;
+    }
+    return cache_.model;
+}
+
+TelegramModel TelegramDocument::model() {
+    Lock l = lock();
+    return cachedModel();
+}
+
+// --- progress ----------------------------------------------------------------------------
+
+TelegramProgress TelegramDocument::progress() const {
+    Lock l = lock();
+    return live_;
+}
+
+TelegramProgress TelegramDocument::savedProgress(int index) const {
+    Lock l = lock();
+    if (index < 0 || index >= static_cast<int>(saved_.size())) return {};
+    return saved_[static_cast<std::size_t>(index)];
+}
+
+int TelegramDocument::sectionPosition(int section) const {
+    Lock l = lock();
+    if (section < 0 || section >= kSectionCount) return 0;
+    const auto& marks = live_.sections[static_cast<std::size_t>(section)].judgementMarks;
+    if (goOn()) return length(marks);
+    return static_cast<int>(std::count(marks.begin(), marks.end(), u'1'));
+}
+
+void TelegramDocument::rebuildSavedIfNeeded() {
+    const auto count = static_cast<std::size_t>(telegramCount());
+    if (saved_.size() != count) saved_.assign(count, TelegramProgress{});
+}
+
+void TelegramDocument::saveProgress() {
+    Lock l = lock();
+    rebuildSavedIfNeeded();
+    saved_[static_cast<std::size_t>(currentIndex())] = live_;
+}
+
+void TelegramDocument::loadProgress() {
+    Lock l = lock();
+    rebuildSavedIfNeeded();
+    live_ = saved_[static_cast<std::size_t>(currentIndex())];
+}
+
+void TelegramDocument::clearAllProgress() {
+    Lock l = lock();
+    saved_.assign(static_cast<std::size_t>(telegramCount()), TelegramProgress{});
+    live_ = TelegramProgress{};
+}
+
+// --- pages -------------------------------------------------------------------------------
+
+int TelegramDocument::modelPagesOf(int index) {
+    if (index == currentIndex()) return pagesFor(length(cachedModel().text()), pageCapacity());
+    return pagesFor(length(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
+}
+
+int TelegramDocument::modelPages() {
+    Lock l = lock();
+    return modelPagesOf(currentIndex());
+}
+
+int TelegramDocument::inputPages() const {
+    Lock l = lock();
+    return pagesFor(length(live_.sections[Text].enteredText), pageCapacity());
+}
+
+int TelegramDocument::telegramPages(int index) {
+    Lock l = lock();
+    rebuildSavedIfNeeded();
+    // The current telegram counts its live progress, which may be ahead of the saved copy.
+    const TelegramProgress& p =
+        index == currentIndex() ? live_ : saved_[static_cast<std::size_t>(index)];
+    return std::max(modelPagesOf(index),
+                    pagesFor(length(p.sections[Text].enteredText), pageCapacity()));
+}
+
+int TelegramDocument::totalPages() {
+    Lock l = lock();
+    int total = 0;
+    for (int i = 0; i < telegramCount(); ++i) total += telegramPages(i);
+    return std::max(1, total);
+}
+
+int TelegramDocument::globalPage() {
+    Lock l = lock();
+    int before = 0;
+    for (int i = 0; i < currentIndex(); ++i) before += telegramPages(i);
+    return before + pos_.page + 1;
+}
+
+std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const {
+    Lock l = lock();
+    const auto start = static_cast<std::size_t>(std::max(0, pos_.page)) *
+                       static_cast<std::size_t>(pageCapacity());
+    if (start >= fieldText.size()) return {};
+    return std::u16string(fieldText.substr(start, static_cast<std::size_t>(pageCapacity())));
+}
+
+void TelegramDocument::clampPage() {
+    Lock l = lock();
+    const int pages = std::max(modelPages(), inputPages());
+    pos_.page = std::clamp(pos_.page, 0, pages - 1);
+}
+
+PageLabels TelegramDocument::pageLabels() {
+    Lock l = lock();
+    const std::u16string global = decimal(globalPage());
+    const std::u16string total = decimal(totalPages());
+    PageLabels labels;
+    labels.paper = global + u"/" + total;
+    labels.centre = decimal(pos_.telegramNumber) + u"通目 " + decimal(pos_.page + 1) + u"/" +
+                    decimal(std::max(modelPages(), inputPages())) + u"ページ  全体 " + global +
+                    u"/" + total;
+    return labels;
+}
+
+void TelegramDocument::refreshPageLabels() {
+    Lock l = lock();
+    clampPage();
+    view_->pageLabelsChanged(pageLabels());
+}
+
+void TelegramDocument::repaintBoth() { view_->papersChanged(); }
+
+// --- operations --------------------------------------------------------------------------
+
+void TelegramDocument::previousPage() {
+    Lock l = lock();
+    saveProgress();
+    if (pos_.page > 0) {
+        pos_.page -= 1;
+    } else if (pos_.telegramNumber >= 2) {
+        pos_.telegramNumber -= 1;
+        loadProgress();
+        pos_.page = std::max(modelPages(), inputPages()) - 1;
+    } else {
+        return;
+    }
+    pos_.pageFollow = false;
+    refreshPageLabels();
+    repaintBoth();
+}
+
+void TelegramDocument::nextPage() {
+    Lock l = lock();
+    saveProgress();
+    if (pos_.page + 1 < std::max(modelPages(), inputPages())) {
+        pos_.page += 1;
+    } else if (pos_.telegramNumber < telegramCount()) {
+        pos_.telegramNumber += 1;
+        loadProgress();
+        pos_.page = 0;
+    } else {
+        return;
+    }
+    pos_.pageFollow = false;
+    refreshPageLabels();
+    repaintBoth();
+}
+
+void TelegramDocument::nextTelegram() {
+    Lock l = lock();
+    saveProgress();
+    scoring_->clearTelegramScore();
+    pos_.section = 0;
+    pos_.textCursor = 0;
+    pos_.page = 0;
+    pos_.pageFollow = true;
+    if (pos_.telegramNumber < telegramCount()) pos_.telegramNumber += 1;
+    loadProgress();
+    refreshPageLabels();
+    repaintBoth();
+}
+
+void TelegramDocument::reset() {
+    Lock l = lock();
+    clearAllProgress();
+    scoring_->resetScores();
+    pos_.telegramNumber = 1;
+    pos_.pageFollow = true;
+    pos_.section = 0;
+    pos_.textCursor = 0;
+    pos_.page = 0;
+    pos_.telegramFinished = false;
+    view_->showMessage(u"");
+    repaintBoth();
+    refreshPageLabels();
+}
+
+void TelegramDocument::switchLanguage(bool latin) {
+    Lock l = lock();
+    latinMode_.store(latin, std::memory_order_relaxed);
+    pos_.telegramNumber = 1;
+    setActive_ = false;
+    set_.reset();
+    pos_.page = 0;
+    // The progress belongs to the other language's telegrams: drop it all, so no Japanese
+    // entry is shown on a Latin telegram (or the reverse) after paging.
+    clearAllProgress();
+    pos_.setGeneration += 1;
+    pos_.section = 0;
+    pos_.textCursor = 0;
+    pos_.telegramFinished = false;
+    refreshPageLabels();
+    repaintBoth();
+}
+
+bool TelegramDocument::installSet(TelegramList records, bool latin) {
+    if (records.empty()) return false;
+    auto set = std::make_shared<const TelegramList>(std::move(records));
+    Lock l = lock();
+    set_ = std::move(set);
+    setActive_ = true;
+    pos_.setGeneration += 1;
+    if (latin && !latinMode()) {
+        latinMode_.store(true, std::memory_order_relaxed);
+        view_->languageChanged(true);
+    }
+    clearAllProgress();
+    pos_.telegramNumber = 1;
+    pos_.section = 0;
+    pos_.textCursor = 0;
+    pos_.page = 0;
+    pos_.telegramFinished = false;
+    loadProgress();
+    refreshPageLabels();
+    repaintBoth();
+    return true;
+}
+
+void TelegramDocument::showTelegram(int number) {
+    Lock l = lock();
+    pos_.telegramNumber = number;
+    pos_.page = 0;
+    refreshPageLabels();
+    repaintBoth();
+}
+
+void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t mark) {
+    const auto p = static_cast<std::size_t>(pos);
+    if (!goOn() && p < sp.enteredText.size()) {
+        sp.enteredText[p] = c;
+        if (p < sp.judgementMarks.size())
+            sp.judgementMarks[p] = mark;
+        else
+            sp.judgementMarks.push_back(mark);
+    } else {
+        sp.enteredText.push_back(c);
+        sp.judgementMarks.push_back(mark);
+    }
+}
+
+void TelegramDocument::enterCharacter(char16_t c) {
+    Lock l = lock();
+    if (pos_.telegramFinished) return;
+    const bool latin = latinMode();
+    if (latin && flags_.LeadInActive.load(std::memory_order_relaxed) != 0) return;
+    if (!latin) {
+        // An empty or already complete section would otherwise hold the cursor for ever.
+        while (pos_.section < Text &&
+               sectionPosition(pos_.section) >=
+                   length(cachedModel().fields[static_cast<std::size_t>(pos_.section)]))
+            pos_.section += 1;
+    }
+    if (pos_.section < Text)
+        enterInSection(pos_.section, c);
+    else
+        enterInText(c);
+}
+
+void TelegramDocument::enterInSection(int section, char16_t c) {
+    const bool latin = latinMode();
+    if (!latin && (c == u' ' || c == u'\u3000')) return;
+    const std::u16string model = cachedModel().fields[static_cast<std::size_t>(section)];
+    SectionProgress& sp = live_.sections[static_cast<std::size_t>(section)];
+    const int len = length(model);
+    int p = sectionPosition(section);
+    bool entered = false;
+
+    if (latin && !isBlank(c)) {
+        while (p < len && isBlank(model[static_cast<std::size_t>(p)])) {
+            store(sp, p, u' ', u'1');
+            scoring_->scoreCharacter(u' ', u' ', true);
+            entered = true;
+            ++p;
+        }
+    }
+    if (p < len) {
+        const char16_t m = model[static_cast<std::size_t>(p)];
+        const bool correct = foldForCompare(m) == foldForCompare(c);
+        store(sp, p, correct ? m : c, correct ? u'1' : u'0');
+        scoring_->scoreCharacter(m, c, correct);
+        scoring_->showJudgement(c, m, correct);
+        entered = true;
+    }
+    if (!entered) return;
+    saveProgress();
+    view_->inputPaperChanged();
+    refreshPageLabels();
+    if (!latin && sectionPosition(section) >= len) pos_.section = section + 1;
+}
+
+void TelegramDocument::enterInText(char16_t c) {
+    const std::u16string model = cachedModel().text();
+    SectionProgress& sp = live_.sections[Text];
+    const int len = length(model);
+    bool entered = false;
+
+    auto storeAtCursor = [&](char16_t ch, char16_t mark) {
+        const auto p = static_cast<std::size_t>(pos_.textCursor);
+        if (p < sp.enteredText.size()) {
+            sp.enteredText[p] = ch;
+            sp.judgementMarks.resize(std::max(sp.judgementMarks.size(), p + 1), u'0');
+            sp.judgementMarks[p] = mark;
+        } else {
+            sp.enteredText.push_back(ch);
+            sp.judgementMarks.push_back(mark);
+        }
+    };
+
+    if (latinMode() && !isBlank(c)) {
+        while (pos_.textCursor < len && isBlank(model[static_cast<std::size_t>(pos_.textCursor)])) {
+            storeAtCursor(u' ', u'1');
+            scoring_->scoreCharacter(u' ', u' ', true);
+            entered = true;
+            pos_.textCursor += 1;
+            followCursor(len);
+        }
+    }
+    if (pos_.textCursor < len) {
+        const char16_t m = model[static_cast<std::size_t>(pos_.textCursor)];
+        const bool correct = foldForCompare(m) == foldForCompare(c);
+        storeAtCursor(correct ? m : c, correct ? u'1' : u'0');
+        scoring_->scoreCharacter(m, c, correct);
+        scoring_->showJudgement(c, m, correct);
+        entered = true;
+        if (correct || goOn()) {
+            pos_.textCursor += 1;
+            followCursor(len);
+        }
+    }
+    if (!entered) return;
+    saveProgress();
+    view_->inputPaperChanged();
+    refreshPageLabels();
+}
+
+void TelegramDocument::followCursor(int modelLength) {
+    Lock l = lock();
+    if (!pos_.pageFollow) return;
+    const int c = pos_.textCursor;
+    const int capacity = pageCapacity();
+    const int before = pos_.page;
+    if (c <= 0) {
+        pos_.page = 0;
+    } else if (c < modelLength && c % capacity == 0) {
+        pos_.page = c / capacity;
+        view_->showMessage(u"自動改ページ");
+    } else {
+        pos_.page = (c - 1) / capacity;
+    }
+    if (pos_.page != before) {
+        refreshPageLabels();
+        repaintBoth();
+    }
+}
+
+void TelegramDocument::stepBack() {
+    Lock l = lock();
+    if (!goOn()) return;
+    if (pos_.section < Text) {
+        SectionProgress& sp = live_.sections[static_cast<std::size_t>(pos_.section)];
+        const std::size_t n = std::min<std::size_t>(3, sp.enteredText.size());
+        sp.enteredText.resize(sp.enteredText.size() - n);
+        if (sp.judgementMarks.size() < n)
+            sp.judgementMarks.clear();
+        else
+            sp.judgementMarks.resize(sp.judgementMarks.size() - n);
+    } else {
+        SectionProgress& sp = live_.sections[Text];
+        pos_.textCursor = std::max(0, pos_.textCursor - 3);
+        const auto keep = static_cast<std::size_t>(pos_.textCursor);
+        if (sp.enteredText.size() > keep) sp.enteredText.resize(keep);
+        if (sp.judgementMarks.size() > keep) sp.judgementMarks.resize(keep);
+        if (pos_.pageFollow) pos_.page = pos_.textCursor / pageCapacity();
+    }
+    saveProgress();
+    refreshPageLabels();
+    repaintBoth();
+    view_->showMessage(u"訂正：3文字戻しました");
+}
+
+}  // namespace quorvel

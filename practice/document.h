@@ -1,0 +1,162 @@
+// The telegram document: the current set, the learner's progress, the position and the pages.
+// One object per engine context; every operation takes the document lock.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "keying/shared_flags.h"
+#include "practice/practice_view.h"
+#include "practice/scoring_sink.h"
+#include "practice/telegram.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+struct SectionProgress {
+    std::u16string enteredText;     // model character where right, keyed character where wrong
+    std::u16string judgementMarks;  // "1" right, "0" wrong, one per position
+    bool operator==(const SectionProgress&) const = default;
+};
+
+struct TelegramProgress {
+    std::array<SectionProgress, kSectionCount> sections;
+    bool operator==(const TelegramProgress&) const = default;
+};
+
+struct PracticePosition {
+    int telegramNumber = 1;  // 1-based
+    int section = 0;         // 0-5
+    int textCursor = 0;      // index into the practice form of the text
+    int page = 0;            // 0-based page of the current telegram
+    bool pageFollow = true;
+    bool telegramFinished = false;
+    int setGeneration = 0;
+};
+
+// Practice forms of the current telegram's six fields.
+struct TelegramModel {
+    std::array<std::u16string, kSectionCount> fields;
+    const std::u16string& text() const { return fields[Text]; }
+};
+
+inline constexpr int kJapanesePageCapacity = 60;
+inline constexpr int kLatinPageCapacity = 208;
+
+class TelegramDocument {
+public:
+    using Lock = std::unique_lock<std::recursive_mutex>;
+
+    TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags);
+    TelegramDocument(const TelegramDocument&) = delete;
+    TelegramDocument& operator=(const TelegramDocument&) = delete;
+
+    // Wiring, before any worker thread starts.
+    void setView(PracticeView* view);
+    void setScoring(ScoringSink* scoring);
+    PracticeView& view() const { return *view_; }
+    ScoringSink& scoring() const { return *scoring_; }
+
+    // Held by callers that need several operations to act on one consistent document.
+    Lock lock() const { return Lock(mutex_); }
+
+    // State.
+    bool latinMode() const { return latinMode_.load(std::memory_order_relaxed); }
+    bool setActive() const;
+    PracticePosition position() const;
+    int telegramNumber() const;
+    int section() const;
+    int textCursor() const;
+    int page() const;
+    bool pageFollow() const;
+    bool telegramFinished() const;
+    int setGeneration() const;
+    int pageCapacity() const;
+    void setSection(int section);
+    void setPage(int page);
+    void setPageFollow(bool follow);
+    void setTelegramFinished(bool finished);
+
+    // Telegrams.
+    int telegramCount() const;
+    int currentIndex() const;
+    std::u16string field(int index, int n) const;
+    TelegramRecord record(int index) const;
+    // The installed set, or the samples of the language while none is active. A reader keeps
+    // it alive however often the set is replaced meanwhile.
+    SharedTelegramList currentSet() const;
+    // Practice forms of the current telegram, cached by (telegramNumber, setGeneration).
+    TelegramModel model();
+
+    // Progress.
+    TelegramProgress progress() const;
+    TelegramProgress savedProgress(int index) const;
+    int sectionPosition(int section) const;
+    void saveProgress();
+    void loadProgress();
+    void clearAllProgress();
+
+    // Pages.
+    int modelPages();
+    int inputPages() const;
+    int telegramPages(int index);
+    int totalPages();
+    int globalPage();
+    std::u16string pageSlice(std::u16string_view fieldText) const;
+    void clampPage();
+    PageLabels pageLabels();
+    void refreshPageLabels();
+
+    // Operations of the window, the decoder and the playback.
+    void previousPage();
+    void nextPage();
+    void nextTelegram();
+    void reset();
+    void switchLanguage(bool latin);
+    void enterCharacter(char16_t c);
+    void stepBack();
+    void followCursor(int modelLength);
+    // Installs a loaded or generated set; latin switches the practice to Latin (a Japanese set
+    // leaves the language as it is). An empty list changes nothing and returns false.
+    bool installSet(TelegramList records, bool latin);
+    // The playback moves to telegram `number` (1-based) at page 0.
+    void showTelegram(int number);
+
+private:
+    struct Cache {
+        int telegramNumber = -1;
+        int setGeneration = -1;
+        bool latin = false;
+        TelegramModel model;
+    };
+
+    bool goOn() const;
+    const TelegramModel& cachedModel();
+    void rebuildSavedIfNeeded();
+    int modelPagesOf(int index);
+    void enterInSection(int section, char16_t c);
+    void enterInText(char16_t c);
+    void store(SectionProgress& sp, int pos, char16_t c, char16_t mark);
+    void repaintBoth();
+
+    const PracticeSettings& settings_;
+    const SharedFlags& flags_;
+    NullScoring nullScoring_;
+    PracticeView nullView_;
+    PracticeView* view_ = &nullView_;
+    ScoringSink* scoring_ = &nullScoring_;
+
+    mutable std::recursive_mutex mutex_;
+    std::atomic<bool> latinMode_{false};
+    bool setActive_ = false;
+    SharedTelegramList set_;
+    PracticePosition pos_;
+    TelegramProgress live_;
+    std::vector<TelegramProgress> saved_;
+    Cache cache_;
+};
+
+}  // namespace quorvel
