@@ -11,7 +11,7 @@ build: deps
 	cmake --build --preset default
 
 run: build
-	$(CLI) receive --realtime
+	$(CLI) encode "$$(printf "%s" "フユノヨルニマドカラミエルホシゾラハ」")"
 
 test: test-default test-asan test-tsan
 
