@@ -1,6 +1,8 @@
 // How the document and the decoder reach scoring.
 #pragma once
 
+#include <cstdint>
+
 #include "practice/practice_view.h"
 
 namespace quorvel {
@@ -13,6 +15,9 @@ public:
     virtual void showJudgement(char16_t keyed, char16_t model, bool correct) = 0;
     virtual void resetScores() = 0;
     virtual void clearTelegramScore() = 0;
+    // One keyed element: mark "・" (dot) or "ー" (dash), its length in ms, its tick time.
+    virtual void reportElement(char16_t /*mark*/, std::uint32_t /*durationMs*/,
+                               std::uint32_t /*time*/) {}
     // The last telegram of the set was completed (after its result card was closed).
     virtual void finishSet() {}
     // What the result card of the current telegram shows.
