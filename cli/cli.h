@@ -22,19 +22,20 @@ int usageError(const char* name, const std::string& reason = {});
 
 // Small argument reader: options and positional arguments in order.
 class ArgReader {
-public:
+  public:
     explicit ArgReader(const Args& args) : args_(args) {}
     bool done() const { return i_ >= args_.size(); }
     const std::string& peek() const { return args_[i_]; }
     std::string next() { return args_[i_++]; }
     // Value after an option, or none when the arguments end.
     bool value(std::string& out) {
-        if (done()) return false;
+        if (done())
+            return false;
         out = next();
         return true;
     }
 
-private:
+  private:
     const Args& args_;
     std::size_t i_ = 0;
 };

@@ -26,7 +26,8 @@ int runEncode(const Args& args) {
             return usageError("encode", "more than one text");
         }
     }
-    if (!haveText) return usageError("encode", "missing TEXT");
+    if (!haveText)
+        return usageError("encode", "missing TEXT");
 
     const std::u16string form = toPracticeForm(fromUtf8(text), latin);
     std::printf("%s\n", toUtf8(form).c_str());

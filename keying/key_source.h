@@ -5,7 +5,7 @@
 namespace quorvel {
 
 class KeySource {
-public:
+  public:
     virtual ~KeySource() = default;
     // Opens the source; false when it cannot be opened (the run then goes on without it).
     virtual bool start() = 0;

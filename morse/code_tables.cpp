@@ -20,18 +20,18 @@ constexpr std::array<Entry, 37> kLatin = {{
 }};
 
 constexpr std::array<Entry, 59> kWabunKana = {{
-    {u'ア', "--.--"},  {u'イ', ".-"},     {u'ウ', "..-"},    {u'エ', "-.---"},  {u'オ', ".-..."},
-    {u'カ', ".-.."},   {u'キ', "-.-.."},  {u'ク', "...-"},   {u'ケ', "-.--"},   {u'コ', "----"},
-    {u'サ', "-.-.-"},  {u'シ', "--.-."},  {u'ス', "---.-"},  {u'セ', ".---."},  {u'ソ', "---."},
-    {u'タ', "-."},     {u'チ', "..-."},   {u'ツ', ".--."},   {u'テ', ".-.--"},  {u'ト', "..-.."},
-    {u'ナ', ".-."},    {u'ニ', "-.-."},   {u'ヌ', "...."},   {u'ネ', "--.-"},   {u'ノ', "..--"},
-    {u'ハ', "-..."},   {u'ヒ', "--..-"},  {u'フ', "--.."},   {u'ヘ', "."},      {u'ホ', "-.."},
-    {u'マ', "-..-"},   {u'ミ', "..-.-"},  {u'ム', "-"},      {u'メ', "-...-"},  {u'モ', "-..-."},
-    {u'ヤ', ".--"},    {u'ユ', "-..--"},  {u'ヨ', "--"},     {u'ラ', "..."},    {u'リ', "--."},
-    {u'ル', "-.--."},  {u'レ', "---"},    {u'ロ', ".-.-"},   {u'ワ', "-.-"},    {u'ヲ', ".---"},
-    {u'ン', ".-.-."},  {u'ヰ', ".-..-"},  {u'ヱ', ".--.."},  {u'゛', ".."},     {u'゜', "..--."},
-    {u'ー', ".--.-"},  {u'、', ".-.-.-"}, {u'。', ".-.-.-"}, {u'(', "-.--.-"},  {u'（', "-.--.-"},
-    {u')', ".-..-."},  {u'）', ".-..-."}, {u'「', "-.--."},  {u'」', ".-.-.."},
+    {u'ア', "--.--"}, {u'イ', ".-"},     {u'ウ', "..-"},    {u'エ', "-.---"},  {u'オ', ".-..."},
+    {u'カ', ".-.."},  {u'キ', "-.-.."},  {u'ク', "...-"},   {u'ケ', "-.--"},   {u'コ', "----"},
+    {u'サ', "-.-.-"}, {u'シ', "--.-."},  {u'ス', "---.-"},  {u'セ', ".---."},  {u'ソ', "---."},
+    {u'タ', "-."},    {u'チ', "..-."},   {u'ツ', ".--."},   {u'テ', ".-.--"},  {u'ト', "..-.."},
+    {u'ナ', ".-."},   {u'ニ', "-.-."},   {u'ヌ', "...."},   {u'ネ', "--.-"},   {u'ノ', "..--"},
+    {u'ハ', "-..."},  {u'ヒ', "--..-"},  {u'フ', "--.."},   {u'ヘ', "."},      {u'ホ', "-.."},
+    {u'マ', "-..-"},  {u'ミ', "..-.-"},  {u'ム', "-"},      {u'メ', "-...-"},  {u'モ', "-..-."},
+    {u'ヤ', ".--"},   {u'ユ', "-..--"},  {u'ヨ', "--"},     {u'ラ', "..."},    {u'リ', "--."},
+    {u'ル', "-.--."}, {u'レ', "---"},    {u'ロ', ".-.-"},   {u'ワ', "-.-"},    {u'ヲ', ".---"},
+    {u'ン', ".-.-."}, {u'ヰ', ".-..-"},  {u'ヱ', ".--.."},  {u'゛', ".."},     {u'゜', "..--."},
+    {u'ー', ".--.-"}, {u'、', ".-.-.-"}, {u'。', ".-.-.-"}, {u'(', "-.--.-"},  {u'（', "-.--.-"},
+    {u')', ".-..-."}, {u'）', ".-..-."}, {u'「', "-.--."},  {u'」', ".-.-.."},
 }};
 
 struct CutNumeral {
@@ -57,27 +57,43 @@ constexpr std::array<CutNumeral, 10> kCutNumerals = {{
 void fillDecode(const EncodeTable& encode, DecodeTable& decode) {
     decode.clear();
     // Ascending character order: a later character overwrites an earlier one with the same code.
-    for (const auto& [c, code] : encode) decode[code] = c;
+    for (const auto& [c, code] : encode)
+        decode[code] = c;
 }
 
-bool isHiragana(char16_t c) { return c >= 0x3041 && c <= 0x3093; }
+bool isHiragana(char16_t c) {
+    return c >= 0x3041 && c <= 0x3093;
+}
 
 // Small kana and the other one-to-one kana folds shared by both folds.
 char16_t foldSmallKana(char16_t c) {
     switch (c) {
-        case u'ァ': return u'ア';
-        case u'ィ': return u'イ';
-        case u'ゥ': return u'ウ';
-        case u'ェ': return u'エ';
-        case u'ォ': return u'オ';
-        case u'ッ': return u'ツ';
-        case u'ャ': return u'ヤ';
-        case u'ュ': return u'ユ';
-        case u'ョ': return u'ヨ';
-        case u'ヮ': return u'ワ';
-        case u'ヵ': return u'カ';
-        case u'ヶ': return u'ケ';
-        default: return c;
+        case u'ァ':
+            return u'ア';
+        case u'ィ':
+            return u'イ';
+        case u'ゥ':
+            return u'ウ';
+        case u'ェ':
+            return u'エ';
+        case u'ォ':
+            return u'オ';
+        case u'ッ':
+            return u'ツ';
+        case u'ャ':
+            return u'ヤ';
+        case u'ュ':
+            return u'ユ';
+        case u'ョ':
+            return u'ヨ';
+        case u'ヮ':
+            return u'ワ';
+        case u'ヵ':
+            return u'カ';
+        case u'ヶ':
+            return u'ケ';
+        default:
+            return c;
     }
 }
 
@@ -85,13 +101,13 @@ char16_t foldSmallKana(char16_t c) {
 std::pair<char16_t, char16_t> splitVoiced(char16_t c) {
     // Voiced kana sit one code unit above their base in カ..ト and ハ..ホ; semi-voiced two above.
     if ((c >= u'ガ' && c <= u'ド') || (c >= u'バ' && c <= u'ボ')) {
-        constexpr std::u16string_view voiced =
-            u"ガギグゲゴザジズゼゾダヂヅデドバビブベボ";
+        constexpr std::u16string_view voiced = u"ガギグゲゴザジズゼゾダヂヅデドバビブベボ";
         if (voiced.find(c) != std::u16string_view::npos)
             return {static_cast<char16_t>(c - 1), u'゛'};
     }
     constexpr std::u16string_view semi = u"パピプペポ";
-    if (semi.find(c) != std::u16string_view::npos) return {static_cast<char16_t>(c - 2), u'゜'};
+    if (semi.find(c) != std::u16string_view::npos)
+        return {static_cast<char16_t>(c - 2), u'゜'};
     return {c, 0};
 }
 
@@ -99,12 +115,15 @@ std::pair<char16_t, char16_t> splitVoiced(char16_t c) {
 
 void buildCodeTables(CodeTables& tables) {
     tables.latinEncode.clear();
-    for (const auto& [c, code] : kLatin) tables.latinEncode[c] = code;
+    for (const auto& [c, code] : kLatin)
+        tables.latinEncode[c] = code;
     fillDecode(tables.latinEncode, tables.latinDecode);
 
     tables.wabunEncode.clear();
-    for (const auto& [c, code] : kWabunKana) tables.wabunEncode[c] = code;
-    for (char16_t d = u'0'; d <= u'9'; ++d) tables.wabunEncode[d] = tables.latinEncode.at(d);
+    for (const auto& [c, code] : kWabunKana)
+        tables.wabunEncode[c] = code;
+    for (char16_t d = u'0'; d <= u'9'; ++d)
+        tables.wabunEncode[d] = tables.latinEncode.at(d);
     fillDecode(tables.wabunEncode, tables.wabunDecode);
     tables.wabunDecode["-.--.-"] = u'（';
     tables.wabunDecode[".-..-."] = u'）';
@@ -125,32 +144,46 @@ const DecodeTable& activeDecodeTable(bool latinMode) {
 }
 
 char16_t foldForLookup(char16_t c) {
-    if (isHiragana(c)) c = static_cast<char16_t>(c + 0x60);
+    if (isHiragana(c))
+        c = static_cast<char16_t>(c + 0x60);
     switch (c) {
         case u'〇':
-        case u'零': return u'0';
-        case u'ﾞ': return u'゛';
-        case u'ﾟ': return u'゜';
-        default: break;
+        case u'零':
+            return u'0';
+        case u'ﾞ':
+            return u'゛';
+        case u'ﾟ':
+            return u'゜';
+        default:
+            break;
     }
     for (const auto& n : kCutNumerals)
-        if (c == n.kanji) return n.digit;
+        if (c == n.kanji)
+            return n.digit;
     return foldSmallKana(c);
 }
 
 char16_t foldForCompare(char16_t c) {
-    if (isHiragana(c)) c = static_cast<char16_t>(c + 0x60);
+    if (isHiragana(c))
+        c = static_cast<char16_t>(c + 0x60);
     switch (c) {
-        case u'（': return u'(';
-        case u'）': return u')';
+        case u'（':
+            return u'(';
+        case u'）':
+            return u')';
         case u',':
         case u'。':
-        case u'，': return u'、';
-        case u'ﾞ': return u'゛';
-        case u'ﾟ': return u'゜';
-        default: break;
+        case u'，':
+            return u'、';
+        case u'ﾞ':
+            return u'゛';
+        case u'ﾟ':
+            return u'゜';
+        default:
+            break;
     }
-    if (c >= u'0' && c <= u'9') return kCutNumerals[static_cast<std::size_t>(c - u'0')].kanji;
+    if (c >= u'0' && c <= u'9')
+        return kCutNumerals[static_cast<std::size_t>(c - u'0')].kanji;
     return foldSmallKana(c);
 }
 
@@ -159,12 +192,14 @@ std::u16string toPracticeForm(std::u16string_view text, bool latinMode) {
     out.reserve(text.size() + text.size() / 4);
     for (char16_t c : text) {
         if (c == u' ' || c == u'\u3000') {
-            if (latinMode) out.push_back(u' ');
+            if (latinMode)
+                out.push_back(u' ');
             continue;
         }
         auto [base, mark] = splitVoiced(c);
         out.push_back(base);
-        if (mark != 0) out.push_back(mark);
+        if (mark != 0)
+            out.push_back(mark);
     }
     return out;
 }
@@ -172,20 +207,24 @@ std::u16string toPracticeForm(std::u16string_view text, bool latinMode) {
 std::optional<CodeString> codeFor(char16_t c, bool latinMode) {
     const auto& table = latinMode ? codeTables().latinEncode : codeTables().wabunEncode;
     auto it = table.find(foldForLookup(c));
-    if (it == table.end()) return std::nullopt;
+    if (it == table.end())
+        return std::nullopt;
     return it->second;
 }
 
 std::optional<CodeString> cutNumeralCode(char16_t c) {
-    if (c == u'零') c = u'0';
+    if (c == u'零')
+        c = u'0';
     for (const auto& n : kCutNumerals)
-        if (c == n.digit || c == n.kanji) return CodeString(n.code);
+        if (c == n.digit || c == n.kanji)
+            return CodeString(n.code);
     return std::nullopt;
 }
 
 std::optional<char16_t> cutNumeralCharacter(std::string_view code) {
     for (const auto& n : kCutNumerals)
-        if (code == n.code) return n.kanji;
+        if (code == n.code)
+            return n.kanji;
     return std::nullopt;
 }
 
@@ -200,7 +239,8 @@ int characterWeight(char16_t c) {
     auto it = t.wabunEncode.find(f);
     if (it == t.wabunEncode.end() || it->second.empty()) {
         it = t.latinEncode.find(f);
-        if (it == t.latinEncode.end()) return 1;
+        if (it == t.latinEncode.end())
+            return 1;
     }
     return static_cast<int>(it->second.size());
 }

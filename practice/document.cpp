@@ -7,9 +7,13 @@
 namespace quorvel {
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
-int length(const std::u16string& s) { return static_cast<int>(s.size()); }
+int length(const std::u16string& s) {
+    return static_cast<int>(s.size());
+}
 
 int pagesFor(int characters, int capacity) {
     return std::max(1, (characters + capacity - 1) / capacity);
@@ -17,7 +21,8 @@ int pagesFor(int characters, int capacity) {
 
 std::u16string decimal(int v) {
     std::u16string out;
-    for (char ch : std::to_string(v)) out.push_back(static_cast<char16_t>(ch));
+    for (char ch : std::to_string(v))
+        out.push_back(static_cast<char16_t>(ch));
     return out;
 }
 
@@ -26,7 +31,9 @@ std::u16string decimal(int v) {
 TelegramDocument::TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags)
     : settings_(settings), flags_(flags) {}
 
-void TelegramDocument::setView(PracticeView* view) { view_ = view ? view : &nullView_; }
+void TelegramDocument::setView(PracticeView* view) {
+    view_ = view ? view : &nullView_;
+}
 
 void TelegramDocument::setScoring(ScoringSink* scoring) {
     scoring_ = scoring ? scoring : &nullScoring_;
@@ -48,13 +55,27 @@ PracticePosition TelegramDocument::position() const {
     return pos_;
 }
 
-int TelegramDocument::telegramNumber() const { return position().telegramNumber; }
-int TelegramDocument::section() const { return position().section; }
-int TelegramDocument::textCursor() const { return position().textCursor; }
-int TelegramDocument::page() const { return position().page; }
-bool TelegramDocument::pageFollow() const { return position().pageFollow; }
-bool TelegramDocument::telegramFinished() const { return position().telegramFinished; }
-int TelegramDocument::setGeneration() const { return position().setGeneration; }
+int TelegramDocument::telegramNumber() const {
+    return position().telegramNumber;
+}
+int TelegramDocument::section() const {
+    return position().section;
+}
+int TelegramDocument::textCursor() const {
+    return position().textCursor;
+}
+int TelegramDocument::page() const {
+    return position().page;
+}
+bool TelegramDocument::pageFollow() const {
+    return position().pageFollow;
+}
+bool TelegramDocument::telegramFinished() const {
+    return position().telegramFinished;
+}
+int TelegramDocument::setGeneration() const {
+    return position().setGeneration;
+}
 
 int TelegramDocument::pageCapacity() const {
     return latinMode() ? kLatinPageCapacity : kJapanesePageCapacity;
@@ -85,20 +106,23 @@ void TelegramDocument::setTelegramFinished(bool finished) {
 
 SharedTelegramList TelegramDocument::currentSet() const {
     Lock l = lock();
-    if (setActive_ && set_) return set_;
+    if (setActive_ && set_)
+        return set_;
     // The samples are static; alias them without ownership.
     return SharedTelegramList(SharedTelegramList{}, &builtInSamples(latinMode()));
 }
 
 int TelegramDocument::telegramCount() const {
     Lock l = lock();
-    if (!setActive_ || !set_) return 2;
+    if (!setActive_ || !set_)
+        return 2;
     return std::max(1, static_cast<int>(set_->size()));
 }
 
 int TelegramDocument::currentIndex() const {
     Lock l = lock();
-    if (pos_.telegramNumber < 1) return 0;
+    if (pos_.telegramNumber < 1)
+        return 0;
     const int count = telegramCount();
     return pos_.telegramNumber <= count ? pos_.telegramNumber - 1 : count - 1;
 }
@@ -106,12 +130,14 @@ int TelegramDocument::currentIndex() const {
 TelegramRecord TelegramDocument::record(int index) const {
     Lock l = lock();
     const SharedTelegramList set = currentSet();
-    if (index < 0 || index >= static_cast<int>(set->size())) return {};
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return {};
     return (*set)[static_cast<std::size_t>(index)];
 }
 
 std::u16string TelegramDocument::field(int index, int n) const {
-    if (n < 0 || n >= kSectionCount) return {};
+    if (n < 0 || n >= kSectionCount)
+        return {};
     return record(index).field(n);
 }
 
@@ -143,21 +169,25 @@ TelegramProgress TelegramDocument::progress() const {
 
 TelegramProgress TelegramDocument::savedProgress(int index) const {
     Lock l = lock();
-    if (index < 0 || index >= static_cast<int>(saved_.size())) return {};
+    if (index < 0 || index >= static_cast<int>(saved_.size()))
+        return {};
     return saved_[static_cast<std::size_t>(index)];
 }
 
 int TelegramDocument::sectionPosition(int section) const {
     Lock l = lock();
-    if (section < 0 || section >= kSectionCount) return 0;
+    if (section < 0 || section >= kSectionCount)
+        return 0;
     const auto& marks = live_.sections[static_cast<std::size_t>(section)].judgementMarks;
-    if (goOn()) return length(marks);
+    if (goOn())
+        return length(marks);
     return static_cast<int>(std::count(marks.begin(), marks.end(), u'1'));
 }
 
 void TelegramDocument::rebuildSavedIfNeeded() {
     const auto count = static_cast<std::size_t>(telegramCount());
-    if (saved_.size() != count) saved_.assign(count, TelegramProgress{});
+    if (saved_.size() != count)
+        saved_.assign(count, TelegramProgress{});
 }
 
 void TelegramDocument::saveProgress() {
@@ -181,7 +211,8 @@ void TelegramDocument::clearAllProgress() {
 // --- pages -------------------------------------------------------------------------------
 
 int TelegramDocument::modelPagesOf(int index) {
-    if (index == currentIndex()) return pagesFor(length(cachedModel().text()), pageCapacity());
+    if (index == currentIndex())
+        return pagesFor(length(cachedModel().text()), pageCapacity());
     return pagesFor(length(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
 }
 
@@ -208,22 +239,25 @@ int TelegramDocument::telegramPages(int index) {
 int TelegramDocument::totalPages() {
     Lock l = lock();
     int total = 0;
-    for (int i = 0; i < telegramCount(); ++i) total += telegramPages(i);
+    for (int i = 0; i < telegramCount(); ++i)
+        total += telegramPages(i);
     return std::max(1, total);
 }
 
 int TelegramDocument::globalPage() {
     Lock l = lock();
     int before = 0;
-    for (int i = 0; i < currentIndex(); ++i) before += telegramPages(i);
+    for (int i = 0; i < currentIndex(); ++i)
+        before += telegramPages(i);
     return before + pos_.page + 1;
 }
 
 std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const {
     Lock l = lock();
-    const auto start = static_cast<std::size_t>(std::max(0, pos_.page)) *
-                       static_cast<std::size_t>(pageCapacity());
-    if (start >= fieldText.size()) return {};
+    const auto start =
+        static_cast<std::size_t>(std::max(0, pos_.page)) * static_cast<std::size_t>(pageCapacity());
+    if (start >= fieldText.size())
+        return {};
     return std::u16string(fieldText.substr(start, static_cast<std::size_t>(pageCapacity())));
 }
 
@@ -251,7 +285,9 @@ void TelegramDocument::refreshPageLabels() {
     view_->pageLabelsChanged(pageLabels());
 }
 
-void TelegramDocument::repaintBoth() { view_->papersChanged(); }
+void TelegramDocument::repaintBoth() {
+    view_->papersChanged();
+}
 
 // --- operations --------------------------------------------------------------------------
 
@@ -297,7 +333,8 @@ void TelegramDocument::nextTelegram() {
     pos_.textCursor = 0;
     pos_.page = 0;
     pos_.pageFollow = true;
-    if (pos_.telegramNumber < telegramCount()) pos_.telegramNumber += 1;
+    if (pos_.telegramNumber < telegramCount())
+        pos_.telegramNumber += 1;
     loadProgress();
     refreshPageLabels();
     repaintBoth();
@@ -337,7 +374,8 @@ void TelegramDocument::switchLanguage(bool latin) {
 }
 
 bool TelegramDocument::installSet(TelegramList records, bool latin) {
-    if (records.empty()) return false;
+    if (records.empty())
+        return false;
     auto set = std::make_shared<const TelegramList>(std::move(records));
     Lock l = lock();
     set_ = std::move(set);
@@ -383,9 +421,11 @@ void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t 
 
 void TelegramDocument::enterCharacter(char16_t c) {
     Lock l = lock();
-    if (pos_.telegramFinished) return;
+    if (pos_.telegramFinished)
+        return;
     const bool latin = latinMode();
-    if (latin && flags_.LeadInActive.load(std::memory_order_relaxed) != 0) return;
+    if (latin && flags_.LeadInActive.load(std::memory_order_relaxed) != 0)
+        return;
     if (!latin) {
         // An empty or already complete section would otherwise hold the cursor for ever.
         while (pos_.section < Text &&
@@ -401,7 +441,8 @@ void TelegramDocument::enterCharacter(char16_t c) {
 
 void TelegramDocument::enterInSection(int section, char16_t c) {
     const bool latin = latinMode();
-    if (!latin && (c == u' ' || c == u'\u3000')) return;
+    if (!latin && (c == u' ' || c == u'\u3000'))
+        return;
     const std::u16string model = cachedModel().fields[static_cast<std::size_t>(section)];
     SectionProgress& sp = live_.sections[static_cast<std::size_t>(section)];
     const int len = length(model);
@@ -424,11 +465,13 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
         scoring_->showJudgement(c, m, correct);
         entered = true;
     }
-    if (!entered) return;
+    if (!entered)
+        return;
     saveProgress();
     view_->inputPaperChanged();
     refreshPageLabels();
-    if (!latin && sectionPosition(section) >= len) pos_.section = section + 1;
+    if (!latin && sectionPosition(section) >= len)
+        pos_.section = section + 1;
 }
 
 void TelegramDocument::enterInText(char16_t c) {
@@ -470,7 +513,8 @@ void TelegramDocument::enterInText(char16_t c) {
             followCursor(len);
         }
     }
-    if (!entered) return;
+    if (!entered)
+        return;
     saveProgress();
     view_->inputPaperChanged();
     refreshPageLabels();
@@ -478,7 +522,8 @@ void TelegramDocument::enterInText(char16_t c) {
 
 void TelegramDocument::followCursor(int modelLength) {
     Lock l = lock();
-    if (!pos_.pageFollow) return;
+    if (!pos_.pageFollow)
+        return;
     const int c = pos_.textCursor;
     const int capacity = pageCapacity();
     const int before = pos_.page;
@@ -498,7 +543,8 @@ void TelegramDocument::followCursor(int modelLength) {
 
 void TelegramDocument::stepBack() {
     Lock l = lock();
-    if (!goOn()) return;
+    if (!goOn())
+        return;
     if (pos_.section < Text) {
         SectionProgress& sp = live_.sections[static_cast<std::size_t>(pos_.section)];
         const std::size_t n = std::min<std::size_t>(3, sp.enteredText.size());
@@ -511,9 +557,12 @@ void TelegramDocument::stepBack() {
         SectionProgress& sp = live_.sections[Text];
         pos_.textCursor = std::max(0, pos_.textCursor - 3);
         const auto keep = static_cast<std::size_t>(pos_.textCursor);
-        if (sp.enteredText.size() > keep) sp.enteredText.resize(keep);
-        if (sp.judgementMarks.size() > keep) sp.judgementMarks.resize(keep);
-        if (pos_.pageFollow) pos_.page = pos_.textCursor / pageCapacity();
+        if (sp.enteredText.size() > keep)
+            sp.enteredText.resize(keep);
+        if (sp.judgementMarks.size() > keep)
+            sp.judgementMarks.resize(keep);
+        if (pos_.pageFollow)
+            pos_.page = pos_.textCursor / pageCapacity();
     }
     saveProgress();
     refreshPageLabels();

@@ -47,7 +47,7 @@ inline constexpr int kJapanesePageCapacity = 60;
 inline constexpr int kLatinPageCapacity = 208;
 
 class TelegramDocument {
-public:
+  public:
     using Lock = std::unique_lock<std::recursive_mutex>;
 
     TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags);
@@ -125,7 +125,7 @@ public:
     // The playback moves to telegram `number` (1-based) at page 0.
     void showTelegram(int number);
 
-private:
+  private:
     struct Cache {
         int telegramNumber = -1;
         int setGeneration = -1;

@@ -28,7 +28,7 @@ struct PageLabels {
 };
 
 class PracticeView {
-public:
+  public:
     virtual ~PracticeView() = default;
 
     // The one-line message label ("自動改ページ", "終了", ...). Empty text clears it.

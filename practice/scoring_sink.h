@@ -8,7 +8,7 @@
 namespace quorvel {
 
 class ScoringSink {
-public:
+  public:
     virtual ~ScoringSink() = default;
     // keyed and model are single characters; 0 means none.
     virtual void scoreCharacter(char16_t model, char16_t keyed, bool correct) = 0;
@@ -26,7 +26,7 @@ public:
 
 // Does nothing; the document's default until scoring is attached.
 class NullScoring final : public ScoringSink {
-public:
+  public:
     void scoreCharacter(char16_t, char16_t, bool) override {}
     void showJudgement(char16_t, char16_t, bool) override {}
     void resetScores() override {}

@@ -10,18 +10,25 @@ const std::u16string& TelegramRecord::field(int section) const {
 
 std::u16string& TelegramRecord::field(int section) {
     switch (section) {
-        case Preamble: return preamble;
-        case Office: return office;
-        case Serial: return serial;
-        case FilingTime: return filingTime;
-        case Address: return address;
-        case Text: return text;
-        default: throw std::out_of_range("telegram field");
+        case Preamble:
+            return preamble;
+        case Office:
+            return office;
+        case Serial:
+            return serial;
+        case FilingTime:
+            return filingTime;
+        case Address:
+            return address;
+        case Text:
+            return text;
+        default:
+            throw std::out_of_range("telegram field");
     }
 }
 
 const char* sectionName(int section) {
-    static constexpr const char* kNames[kSectionCount] = {"preamble", "office",  "serial",
+    static constexpr const char* kNames[kSectionCount] = {"preamble",   "office",  "serial",
                                                           "filingTime", "address", "text"};
     return section >= 0 && section < kSectionCount ? kNames[section] : "";
 }
@@ -29,7 +36,8 @@ const char* sectionName(int section) {
 const TelegramList& builtInSamples(bool latinMode) {
     // The addressees are fictional.
     static const TelegramList japanese = {
-        {u"一五八", u"センダイデンポウ", u"三九", u"セ一〇、三〇", u"ミヤギケン」センダイシ」アオバハルコ」",
+        {u"一五八", u"センダイデンポウ", u"三九", u"セ一〇、三〇",
+         u"ミヤギケン」センダイシ」アオバハルコ」",
          u"フユノヨルニマドカラミエルホシゾラハ」スンダヒカリヲハナチナガラシズカニカガヤイテイタ」"
          u"ナガイジカンヲヘテトドクヒカリハ」キボウトツヨサノシルシノヨウデアリ」"
          u"ミライヘノユウキヲアタエテクレル」"},

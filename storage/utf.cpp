@@ -36,7 +36,8 @@ void appendUtf16(std::u16string& out, char32_t cp) {
 // Decodes one sequence at text[i]; returns the code point or none, advancing i either way.
 std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& i) {
     const auto b0 = static_cast<std::uint8_t>(text[i++]);
-    if (b0 < 0x80) return b0;
+    if (b0 < 0x80)
+        return b0;
     int extra = 0;
     char32_t cp = 0;
     char32_t min = 0;
@@ -50,13 +51,16 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& i) {
         return std::nullopt;
     }
     for (int k = 0; k < extra; ++k) {
-        if (i >= text.size()) return std::nullopt;
+        if (i >= text.size())
+            return std::nullopt;
         const auto b = static_cast<std::uint8_t>(text[i]);
-        if ((b & 0xC0) != 0x80) return std::nullopt;
+        if ((b & 0xC0) != 0x80)
+            return std::nullopt;
         cp = (cp << 6) | (b & 0x3F);
         ++i;
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return std::nullopt;
     return cp;
 }
 
@@ -82,7 +86,8 @@ std::string toUtf8(std::u16string_view text) {
 std::u16string fromUtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) appendUtf16(out, nextCodePoint(text, i).value_or(0xFFFD));
+    for (std::size_t i = 0; i < text.size();)
+        appendUtf16(out, nextCodePoint(text, i).value_or(0xFFFD));
     return out;
 }
 
@@ -91,7 +96,8 @@ std::optional<std::u16string> fromUtf8Strict(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         auto cp = nextCodePoint(text, i);
-        if (!cp) return std::nullopt;
+        if (!cp)
+            return std::nullopt;
         appendUtf16(out, *cp);
     }
     return out;

@@ -10,7 +10,7 @@
 namespace quorvel::test {
 
 class RecordingView : public PracticeView {
-public:
+  public:
     struct Box {
         std::u16string title;
         std::u16string text;
@@ -95,7 +95,7 @@ public:
     std::vector<Box> boxes;
     std::vector<TelegramResult> results;
 
-private:
+  private:
     mutable std::mutex m_;
 };
 
