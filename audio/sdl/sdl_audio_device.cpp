@@ -1,0 +1,109 @@
+#include "audio/sdl/sdl_audio_device.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+#include "keying/shared_flags.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr int kPreferredRate = 48000;  // Hz, asked for when SDL cannot tell the device's own
+constexpr int kPreferredChannels = 2;
+constexpr Uint16 kBufferFrames = 256;
+
+}  // namespace
+
+std::uint32_t steadyTickMs() {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(ms.count());
+}
+
+SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags,
+                               const AudioState& audio, TickSource tick)
+    : flags_(flags), tick_(tick ? std::move(tick) : TickSource(steadyTickMs)) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return;
+    audioInitialised_ = true;
+
+    SDL_AudioSpec want{};
+    SDL_AudioSpec native{};
+    want.freq = kPreferredRate;
+    want.channels = kPreferredChannels;
+    if (SDL_GetDefaultAudioInfo(nullptr, &native, 0) == 0 && native.freq > 0 &&
+        native.channels > 0) {
+        want.freq = native.freq;
+        want.channels = native.channels;
+    }
+    want.format = AUDIO_F32SYS;
+    want.samples = kBufferFrames;
+    want.callback = &SdlAudioDevice::callback;
+    want.userdata = this;
+
+    // The device keeps its own rate and channel count; SDL converts anything but float32.
+    SDL_AudioSpec have{};
+    const SDL_AudioDeviceID id =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have,
+                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (id == 0) {
+        close();
+        return;
+    }
+    device_ = id;
+    if (have.freq <= 0 || have.channels == 0 || have.format != AUDIO_F32SYS) {
+        close();
+        return;
+    }
+    // The device opens paused: the callback cannot run before the renderer exists.
+    try {
+        renderer_.emplace(settings, flags, audio, have.freq, have.channels);
+    } catch (...) {
+        close();
+        return;
+    }
+    bufferFrames_ = have.samples;
+    preRollFrames_ = have.samples;
+    SDL_PauseAudioDevice(device_, 0);
+}
+
+SdlAudioDevice::~SdlAudioDevice() {
+    close();
+}
+
+void SdlAudioDevice::close() {
+    if (device_ != 0) {
+        // Returns only once the callback has finished and will not run again.
+        SDL_CloseAudioDevice(device_);
+        device_ = 0;
+    }
+    if (audioInitialised_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioInitialised_ = false;
+    }
+    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+}
+
+void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
+    auto& device = *static_cast<SdlAudioDevice*>(self);
+    auto* out = reinterpret_cast<float*>(stream);
+    const int channels = device.renderer_->channels();
+    int frames = bytes / static_cast<int>(sizeof(float)) / channels;
+    // One silent buffer first, as the device starts.
+    if (device.preRollFrames_ > 0) {
+        const int silent = std::min(frames, device.preRollFrames_);
+        std::memset(out, 0, static_cast<std::size_t>(silent * channels) * sizeof(float));
+        device.preRollFrames_ -= silent;
+        out += silent * channels;
+        frames -= silent;
+    }
+    if (frames > 0)
+        device.renderer_->render(device.tick_(), out, static_cast<std::size_t>(frames));
+}
+
+}  // namespace quorvel
