@@ -1,0 +1,229 @@
+#include "practice/playback.h"
+
+#include <algorithm>
+
+#include "morse/code_tables.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::uint32_t kTelegramPauseMs = 5000;
+
+}  // namespace
+
+int playbackUnit(int wpm) {
+    if (wpm <= 0)
+        wpm = 15;
+    return std::max(20, (wpm / 2 + 1200) / wpm);
+}
+
+Playback::Playback(const PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
+                   PlaybackHooks hooks)
+    : settings_(settings), flags_(flags), document_(document), hooks_(std::move(hooks)) {}
+
+bool Playback::running() const {
+    return flags_.PlaybackRunning.load(std::memory_order_acquire) != 0;
+}
+
+void Playback::clearContacts() {
+    flags_.zeroContacts();
+    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+    if (hooks_.clearQueue)
+        hooks_.clearQueue();
+}
+
+void Playback::begin(std::uint32_t now, bool demo) {
+    flags_.PlaybackRunning.store(1, std::memory_order_release);
+    clearContacts();
+    set_ = document_.currentSet();
+    latin_ = document_.latinMode();
+    count_ = std::max<int>(1, static_cast<int>(set_->size()));
+    demo_ = demo;
+    active_ = true;
+    telegram_ = 0;
+    plan_.clear();
+    next_ = 0;
+    inStep_ = false;
+    last_ = now;
+    step(now);
+}
+
+void Playback::addCode(std::string_view code) {
+    for (char e : code) {
+        if (e != '.' && e != '-')
+            continue;
+        plan_.push_back({Step::Key, e == '-', 0, 0, 0});
+        addWait(1);
+    }
+    addWait(4);
+}
+
+void Playback::addCharacter(char16_t c) {
+    c = foldForLookup(c);
+    if (latin_ && (c == u' ' || c == u'\t')) {
+        addWait(7);
+        plan_.push_back({Step::Blank, false, 0, 0, 0});
+        return;
+    }
+    if (auto code = codeFor(c, latin_))
+        addCode(*code);
+}
+
+void Playback::addText(const std::u16string& text, bool cutNumerals) {
+    for (char16_t c : toPracticeForm(text, latin_)) {
+        auto cut = cutNumerals ? cutNumeralCode(c) : std::nullopt;
+        if (cut)
+            addCode(*cut);
+        else
+            addCharacter(c);
+        addWait(2);
+    }
+    addWait(4);
+}
+
+void Playback::planTelegram(int number) {
+    plan_.clear();
+    next_ = 0;
+    if (latin_) {
+        plan_.push_back({Step::LeadIn, false, 0, 0, 1});
+        if (number == 1) {
+            addCode("....");
+            addWait(3);
+            addCode(".-.");
+            addWait(3);
+            addCode("....");
+            addWait(3);
+            addCode(".-.");
+        }
+        addWait(3);
+        addCode("-.");
+        addWait(3);
+        addCode(".-.");
+        addWait(8);
+        plan_.push_back({Step::LeadIn, false, 0, 0, 0});
+    }
+    plan_.push_back({Step::ShowTelegram, false, 0, 0, number});
+    const auto index = static_cast<std::size_t>(number - 1);
+    const TelegramRecord record = index < set_->size() ? (*set_)[index] : TelegramRecord{};
+    if (latin_) {
+        addText(record.preamble, false);
+        addCode(kSignalBT);
+        addText(record.address, false);
+        addCode(kSignalBT);
+        addText(record.text, false);
+        addCode(kSignalAR);
+    } else {
+        addText(record.preamble, false);
+        addText(record.office, false);
+        addText(record.serial, false);
+        addText(record.filingTime, true);
+        addText(record.address, false);
+        addText(record.text, false);
+        addCode(kSignalVE);
+    }
+    if (number < count_) {
+        addWait(0, kTelegramPauseMs);
+        if (!latin_) {
+            addCode(kSignalTelegramSeparator);
+            addWait(0, kTelegramPauseMs);
+        }
+    } else {
+        addWait(8);
+    }
+}
+
+std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
+    const auto unit =
+        static_cast<std::uint32_t>(playbackUnit(PracticeSettings::get(settings_.WPM)));
+    switch (s.kind) {
+        case Step::Key: {
+            const std::uint32_t nominal = s.dash ? 3 * unit : unit;
+            const std::uint32_t length =
+                hooks_.elementLength ? hooks_.elementLength(nominal, s.dash, at) : nominal;
+            if (demo_)
+                document_.view().showMessage(s.dash ? u"デモ送信：長点  Kキー / CTS"
+                                                    : u"デモ送信：短点  Jキー / DSR");
+            (s.dash ? flags_.serialDash : flags_.serialDot).store(1, std::memory_order_relaxed);
+            return length;
+        }
+        case Step::Wait:
+            return static_cast<std::uint32_t>(s.units) * unit + s.ms;
+        case Step::Blank: {
+            // Checked and entered under one lock, so the decoder's own word gap cannot add a
+            // second blank in between.
+            auto lock = document_.lock();
+            if (hooks_.spaceExpected && hooks_.spaceExpected())
+                document_.enterCharacter(u' ');
+            return 0;
+        }
+        case Step::LeadIn:
+            flags_.LeadInActive.store(s.arg, std::memory_order_release);
+            return 0;
+        case Step::ShowTelegram:
+            document_.showTelegram(s.arg);
+            return 0;
+    }
+    return 0;
+}
+
+void Playback::leave(const Step& s) {
+    if (s.kind != Step::Key)
+        return;
+    (s.dash ? flags_.serialDash : flags_.serialDot).store(0, std::memory_order_relaxed);
+    if (demo_)
+        document_.view().showMessage(u"デモ送信：電鍵を離す");
+}
+
+void Playback::finish() {
+    flags_.LeadInActive.store(0, std::memory_order_release);
+    clearContacts();
+    flags_.PlaybackRunning.store(0, std::memory_order_release);
+    active_ = false;
+    if (demo_) {
+        flags_.DemoMode.store(0, std::memory_order_relaxed);
+        document_.view().showMessage(u"デモ送信終了");
+    }
+}
+
+bool Playback::step(std::uint32_t now) {
+    if (!active_)
+        return false;
+    std::uint32_t budget = now - last_;  // ms, unsigned tick difference
+    last_ = now;
+    if (flags_.PlaybackPaused.load(std::memory_order_acquire) != 0) {
+        // Paused time does not count; the line and the tone stay released.
+        flags_.serialDot.store(0, std::memory_order_relaxed);
+        flags_.serialDash.store(0, std::memory_order_relaxed);
+        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+        return true;
+    }
+    while (running()) {
+        if (!inStep_) {
+            if (next_ >= plan_.size()) {
+                if (telegram_ >= count_)
+                    break;
+                planTelegram(++telegram_);
+            }
+            remaining_ = enter(plan_[next_], now - budget);
+            inStep_ = true;
+        } else if (plan_[next_].kind == Step::Key) {
+            // Held again after a pause released it.
+            (plan_[next_].dash ? flags_.serialDash : flags_.serialDot)
+                .store(1, std::memory_order_relaxed);
+        }
+        if (remaining_ > budget) {
+            remaining_ -= budget;
+            return true;
+        }
+        budget -= remaining_;
+        leave(plan_[next_]);
+        inStep_ = false;
+        ++next_;
+    }
+    if (inStep_)
+        leave(plan_[next_]);
+    finish();
+    return false;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,83 @@
+// The receive playback: keys the current telegrams through the serial contact flags as a
+// virtual key, advanced with an explicit millisecond tick. The same engine runs the demo.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "keying/shared_flags.h"
+#include "practice/document.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+// Element unit of the playback in ms: at least 20, a speed of 0 or less counting as 15.
+int playbackUnit(int wpm);
+
+struct PlaybackHooks {
+    // Empties the keying event queue.
+    std::function<void()> clearQueue;
+    // Keyed length of an element of nominal length ms at tick now (band jitter); identity when
+    // unset.
+    std::function<std::uint32_t(std::uint32_t nominalMs, bool dash, std::uint32_t now)>
+        elementLength;
+    // Whether the model expects a blank at the reception's cursor.
+    std::function<bool()> spaceExpected;
+};
+
+class Playback {
+  public:
+    Playback(const PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
+             PlaybackHooks hooks);
+
+    // Starts a run over the document's current set at tick now (PlaybackRunning is set here).
+    void begin(std::uint32_t now, bool demo);
+    // Advances the run to tick now; false once it has ended, finished or stopped.
+    bool step(std::uint32_t now);
+    bool active() const { return active_; }
+
+  private:
+    struct Step {
+        enum Kind : std::uint8_t { Key, Wait, Blank, LeadIn, ShowTelegram };
+        Kind kind;
+        bool dash = false;     // Key
+        int units = 0;         // Wait: units of the current unit ...
+        std::uint32_t ms = 0;  // ... plus fixed milliseconds
+        int arg = 0;           // LeadIn: on/off; ShowTelegram: telegram number
+    };
+
+    void planTelegram(int number);
+    void addCode(std::string_view code);
+    void addCharacter(char16_t c);
+    void addText(const std::u16string& text, bool cutNumerals);
+    void addWait(int units, std::uint32_t ms = 0) {
+        plan_.push_back({Step::Wait, false, units, ms, 0});
+    }
+    // Runs the current step's entry; returns its duration in ms (0 for instant steps).
+    std::uint32_t enter(const Step& s, std::uint32_t at);
+    void leave(const Step& s);
+    void clearContacts();
+    void finish();
+    bool running() const;
+
+    const PracticeSettings& settings_;
+    SharedFlags& flags_;
+    TelegramDocument& document_;
+    PlaybackHooks hooks_;
+
+    SharedTelegramList set_;  // the set the run started with, kept alive
+    bool latin_ = false;
+    bool demo_ = false;
+    bool active_ = false;
+    int telegram_ = 0;
+    int count_ = 0;
+    std::vector<Step> plan_;
+    std::size_t next_ = 0;
+    bool inStep_ = false;
+    std::uint32_t remaining_ = 0;  // ms of the current step still to run
+    std::uint32_t last_ = 0;       // tick of the previous step() call
+};
+
+}  // namespace quorvel
