@@ -47,6 +47,10 @@ class PracticeView {
     // The practice language changed without a language button (a Latin set was installed).
     virtual void languageChanged(bool /*latin*/) {}
     virtual void speedChanged(int /*wpm*/) {}
+    // The pause button shows "再開" while paused, else "一旦停止".
+    virtual void pauseChanged(bool /*paused*/) {}
+    // The practice mode radio buttons: true selects "送信" (a demo selects it).
+    virtual void sendModeChanged(bool /*send*/) {}
     virtual void levelChanged(int /*level*/) {}
     virtual void keyTypeChanged(const std::u16string& /*label*/) {}
     virtual void messageBox(const std::u16string& /*title*/, const std::u16string& /*text*/,

@@ -1,0 +1,125 @@
+#include "practice/receive_control.h"
+
+#include <chrono>
+#include <system_error>
+
+namespace quorvel {
+
+// Shared by the control and its thread, so the thread may outlive a stop that gave up waiting.
+struct ReceiveControl::Run {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+};
+
+ReceiveControl::ReceiveControl(PracticeSettings& settings, SharedFlags& flags,
+                               TelegramDocument& document, PlaybackHooks hooks, Clock clock)
+    : settings_(settings),
+      flags_(flags),
+      document_(document),
+      hooks_(std::move(hooks)),
+      clock_(std::move(clock)) {}
+
+ReceiveControl::~ReceiveControl() {
+    stop();
+    if (thread_.joinable()) thread_.join();
+    reapLingering();
+}
+
+bool ReceiveControl::running() const {
+    return flags_.PlaybackRunning.load(std::memory_order_acquire) != 0;
+}
+
+void ReceiveControl::clearLine() {
+    flags_.zeroContacts();
+    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+    if (hooks_.clearQueue) hooks_.clearQueue();
+}
+
+void ReceiveControl::reapLingering() {
+    if (lingering_.joinable()) lingering_.join();
+}
+
+bool ReceiveControl::launch(bool demo, const char16_t* failure) {
+    reapLingering();
+    flags_.PlaybackRunning.store(1, std::memory_order_release);
+    auto run = std::make_shared<Run>();
+    try {
+        thread_ = std::thread([this, run, demo] {
+            Playback playback(settings_, flags_, document_, hooks_);
+            playback.begin(clock_(), demo);
+            while (playback.step(clock_())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::lock_guard lock(run->mutex);
+            run->done = true;
+            run->finished.notify_all();
+        });
+    } catch (const std::system_error&) {
+        flags_.PlaybackRunning.store(0, std::memory_order_release);
+        if (demo) flags_.DemoMode.store(0, std::memory_order_relaxed);
+        document_.view().messageBox(u"ERROR", failure, MessageIcon::Error);
+        return false;
+    }
+    run_ = std::move(run);
+    return true;
+}
+
+bool ReceiveControl::startReceive() {
+    stop();
+    flags_.DemoMode.store(0, std::memory_order_relaxed);
+    document_.reset();
+    document_.setPageFollow(true);
+    document_.view().showMessage(u"受信中");
+    return launch(false, u"リアルタイム受信再生スレッドを開始できません。");
+}
+
+bool ReceiveControl::startDemo(const std::function<void()>& stopKeySource) {
+    stop();
+    if (stopKeySource) stopKeySource();
+    flags_.keyboardKeyingEnabled.store(0, std::memory_order_relaxed);
+    flags_.zeroContacts();
+    document_.reset();
+    document_.setPageFollow(true);
+    PracticeSettings::set(settings_.Mode, 1);
+    document_.view().sendModeChanged(true);
+    document_.view().showMessage(u"デモ送信開始：J=短点 / K=長点");
+    flags_.DemoMode.store(1, std::memory_order_relaxed);
+    return launch(true, u"デモ送信スレッドを開始できません。");
+}
+
+void ReceiveControl::togglePause() {
+    if (flags_.PlaybackPaused.load(std::memory_order_acquire) == 0) {
+        flags_.PlaybackPaused.store(1, std::memory_order_release);
+        clearLine();
+        document_.view().showMessage(u"一旦停止中");
+        document_.view().pauseChanged(true);
+    } else {
+        flags_.PlaybackPaused.store(0, std::memory_order_release);
+        document_.view().showMessage(flags_.DemoMode.load(std::memory_order_relaxed) != 0
+                                         ? u"デモ送信再開"
+                                         : u"再開");
+        document_.view().pauseChanged(false);
+    }
+}
+
+void ReceiveControl::stop() {
+    flags_.PlaybackPaused.store(0, std::memory_order_release);
+    document_.view().pauseChanged(false);
+    if (thread_.joinable()) {
+        flags_.PlaybackRunning.store(0, std::memory_order_release);
+        std::unique_lock lock(run_->mutex);
+        const bool ended =
+            run_->finished.wait_for(lock, std::chrono::seconds(3), [&] { return run_->done; });
+        lock.unlock();
+        if (ended) {
+            thread_.join();
+        } else {
+            reapLingering();
+            lingering_ = std::move(thread_);
+        }
+        run_.reset();
+    }
+    clearLine();
+    flags_.DemoMode.store(0, std::memory_order_relaxed);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,54 @@
+// The window's receive operations: start receive, start demo, pause toggle and stop, with the
+// playback running on its own thread in real time.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "practice/playback.h"
+
+namespace quorvel {
+
+class ReceiveControl {
+public:
+    using Clock = std::function<std::uint32_t()>;  // ms tick
+
+    ReceiveControl(PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
+                   PlaybackHooks hooks, Clock clock);
+    ~ReceiveControl();
+    ReceiveControl(const ReceiveControl&) = delete;
+    ReceiveControl& operator=(const ReceiveControl&) = delete;
+
+    // False when the playback thread could not be started (the view was told).
+    bool startReceive();
+    // stopKeySource ends any serial monitor before the playback takes the contacts over.
+    bool startDemo(const std::function<void()>& stopKeySource = {});
+    void togglePause();
+    // Asks the playback to end and waits for it at most 3 s; one that has not ended by then
+    // is joined at the next start or at destruction.
+    void stop();
+    bool running() const;
+
+private:
+    struct Run;
+    bool launch(bool demo, const char16_t* failure);
+    void clearLine();
+    void reapLingering();
+
+    PracticeSettings& settings_;
+    SharedFlags& flags_;
+    TelegramDocument& document_;
+    PlaybackHooks hooks_;
+    Clock clock_;
+
+    std::shared_ptr<Run> run_;
+    std::thread thread_;
+    std::thread lingering_;
+};
+
+}  // namespace quorvel
