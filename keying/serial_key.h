@@ -1,0 +1,102 @@
+// The serial telegraph key of a sending run: opens the chosen port, follows DSR and CTS into
+// serialDot and serialDash on a monitor thread, and names the key type once.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "keying/key_source.h"
+#include "keying/key_type.h"
+#include "keying/port_list.h"
+#include "keying/serial_lines.h"
+#include "keying/shared_flags.h"
+#include "practice/practice_view.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+// Opens and configures the port at `location` (a device path, or "\\.\COMn"): 9600 baud 8N1,
+// raw, no flow control, DTR and RTS held on, without becoming the controlling terminal. Only
+// the modem-status lines are used. None when the port cannot be opened or configured (a
+// pseudo-terminal, which has no modem lines, is refused).
+std::unique_ptr<ModemStatusSource> openSerialKey(const std::string& location);
+
+// Follows the lines into serialDot (DSR) and serialDash (CTS) on its own thread until stop()
+// or a failed wait or read; either way it leaves both flags at 0.
+class SerialMonitor {
+  public:
+    // A wait is cut into slices this long (ms) where the device can time it; after each
+    // slice the lines are read again, so a change the device failed to report is not lost.
+    static constexpr std::uint32_t kWaitSliceMs = 50;
+
+    SerialMonitor(ModemStatusSource& lines, SharedFlags& flags);
+    ~SerialMonitor();
+    SerialMonitor(const SerialMonitor&) = delete;
+    SerialMonitor& operator=(const SerialMonitor&) = delete;
+
+    void start();
+    // Returns once the thread has ended: within a few ms for a source that honours cancel().
+    void stop();
+    // True from start() until the thread ends.
+    bool running() const { return running_.load(std::memory_order_acquire); }
+
+  private:
+    void run();
+    void store(ModemStatus status);
+
+    ModemStatusSource& lines_;
+    SharedFlags& flags_;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> running_{false};
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool threadEnded_ = false;
+    std::thread thread_;
+};
+
+// The serial key as the run's key source. start() opens the port, reads the lines once into
+// the flags, starts the monitor and the key-type probe; it returns false (and shows nothing)
+// when the port cannot be opened or configured. At most one serial key is started in the
+// process at a time: starting one first stops any other.
+class SerialKeySource final : public KeySource {
+  public:
+    using Opener = std::function<std::unique_ptr<ModemStatusSource>()>;
+
+    SerialKeySource(Opener opener, SharedFlags& flags, const PracticeSettings& settings,
+                    PracticeView& view);
+    ~SerialKeySource() override;
+    SerialKeySource(const SerialKeySource&) = delete;
+    SerialKeySource& operator=(const SerialKeySource&) = delete;
+
+    bool start() override;
+    // Ends the probe and the monitor, then closes the port.
+    void stop() override;
+    // True while the monitor follows the port; false after stop() or a failed read.
+    bool running() const override;
+
+  private:
+    void stopLocked();
+
+    Opener opener_;
+    SharedFlags& flags_;
+    const PracticeSettings& settings_;
+    PracticeView& view_;
+    std::unique_ptr<ModemStatusSource> lines_;
+    std::unique_ptr<SerialMonitor> monitor_;
+    std::unique_ptr<KeyTypeProbe> probe_;
+};
+
+// The key source of a serial sending run for the selected entry of the port list (null when
+// nothing is selected). No selection: the message box "COMポートが選択されていません。" and
+// no source; an entry that names no port: no source and no message. Otherwise an unstarted
+// SerialKeySource for the caller to start.
+std::unique_ptr<KeySource> makeSerialKeySource(const SerialPortInfo* selected, SharedFlags& flags,
+                                               const PracticeSettings& settings,
+                                               PracticeView& view);
+
+}  // namespace quorvel
