@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "audio/tone.h"
+
+namespace quorvel {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+TEST(Envelope, RisesToFullLevelInExactlyFiftyFramesAndFallsFromWhereItIs) {
+    Envelope e;
+    for (int i = 1; i < 50; ++i)
+        EXPECT_LT(e.step(true), 1.0f) << "frame " << i;
+    EXPECT_EQ(e.step(true), 1.0f);
+    EXPECT_EQ(e.step(true), 1.0f);
+
+    Envelope shortKey;
+    for (int i = 0; i < 20; ++i)
+        shortKey.step(true);
+    EXPECT_FLOAT_EQ(shortKey.value(), 0.4f);
+    EXPECT_FLOAT_EQ(shortKey.step(false), 0.38f);
+    for (int i = 0; i < 19; ++i)
+        shortKey.step(false);
+    EXPECT_EQ(shortKey.value(), 0.0f);
+    EXPECT_EQ(shortKey.step(false), 0.0f);
+}
+
+TEST(Timbre, SoundTypesOutsideTheListPlayAsThePureSine) {
+    EXPECT_EQ(normaliseSoundType(6), 0);
+    EXPECT_EQ(normaliseSoundType(-1), 0);
+    EXPECT_EQ(normaliseSoundType(5), 5);
+    for (double phase : {0.3, 2.0, 1000.7}) {
+        EXPECT_EQ(TimbreSample(6, 1234u, 1.0f, phase), TimbreSample(0, 1234u, 1.0f, phase));
+        EXPECT_EQ(TimbreSample(-1, 1234u, 1.0f, phase), TimbreSample(0, 1234u, 1.0f, phase));
+    }
+}
+
+TEST(Timbre, PeaksAtFullAmplitudeLeaveHeadroom) {
+    for (int type = 0; type < kSoundTypeCount; ++type) {
+        float peak = 0;
+        for (std::uint32_t tick = 0; tick < 20000; tick += 997) {
+            for (int i = 0; i < 4000; ++i) {
+                const double phase = 1e4 + i * (2 * kPi / 4000);
+                peak = std::max(peak, std::fabs(TimbreSample(type, tick, 1.0f, phase)));
+            }
+        }
+        EXPECT_GT(peak, 0.2f) << "type " << type;
+        EXPECT_LT(peak, type == 0 ? 0.3001f : 0.3f) << "type " << type;
+    }
+    EXPECT_NEAR(TimbreSample(0, 0u, 1.0f, kPi / 2), 0.3f, 1e-6f);
+}
+
+TEST(Timbre, SilentAtZeroAmplitude) {
+    for (int type = 0; type < kSoundTypeCount; ++type)
+        for (double phase : {0.1, 1.7, 4.4})
+            EXPECT_EQ(TimbreSample(type, 777u, 0.0f, phase), 0.0f) << "type " << type;
+}
+
+// Undoes the output scaling of the buzzer timbre to get back its waveform before clipping.
+double buzzerWave(double phase) {
+    const double y = TimbreSample(5, 0u, 1.0f, phase) / 0.28;
+    return y / (1.0 - 0.55 * std::fabs(y)) / 1.6;
+}
+
+TEST(Timbre, BuzzerSawtoothJumpsAtOddMultiplesOfPi) {
+    const double eps = 1e-9;
+    for (int k : {1, 3, 5, 1001}) {
+        // At odd multiples the square and the sawtooth both fall: 2 × (0.62 + 0.18).
+        const double jump = buzzerWave(k * kPi + eps) - buzzerWave(k * kPi - eps);
+        EXPECT_NEAR(jump, -1.6, 1e-3) << "at " << k << "π";
+    }
+    for (int k : {2, 4, 1000}) {
+        // At even multiples only the square rises; the sawtooth passes through 0.
+        const double jump = buzzerWave(k * kPi + eps) - buzzerWave(k * kPi - eps);
+        EXPECT_NEAR(jump, 1.24, 1e-3) << "at " << k << "π";
+    }
+    // Elsewhere the wave is continuous.
+    for (double phase : {0.5, 2.0, 4.0, 5.9})
+        EXPECT_NEAR(buzzerWave(phase + eps), buzzerWave(phase - eps), 1e-6);
+}
+
+TEST(Curves, HashNoiseIsBoundedAndSpreadOver) {
+    double sum = 0;
+    double sumSquares = 0;
+    const int n = 20000;
+    for (int i = 0; i < n; ++i) {
+        const float v = HashNoise(static_cast<std::uint32_t>(i / 7), i * 0.1309);
+        ASSERT_GE(v, -1.0f);
+        ASSERT_LT(v, 1.0f);
+        sum += v;
+        sumSquares += v * v;
+    }
+    EXPECT_NEAR(sum / n, 0.0, 0.03);
+    EXPECT_NEAR(sumSquares / n, 1.0 / 3.0, 0.03);  // uniform on [-1, 1)
+    // The key only counts modulo 1024.
+    EXPECT_EQ(HashNoise(5, 0.25), HashNoise(5 + 1024, 0.25));
+    EXPECT_EQ(HashNoise(0xFFFFFFFFu, 0.25), HashNoise(1023, 0.25));
+}
+
+TEST(Curves, SoftClipAndClamp) {
+    EXPECT_FLOAT_EQ(SoftClip(1.0f), 1.0f / 1.55f);
+    EXPECT_FLOAT_EQ(SoftClip(-1.0f), -1.0f / 1.55f);
+    EXPECT_LT(SoftClip(1e6f), 1.0f / 0.55f);
+    EXPECT_EQ(Clamp(1.5f), 1.0f);
+    EXPECT_EQ(Clamp(-1.5f), -1.0f);
+    EXPECT_EQ(Clamp(0.25f), 0.25f);
+}
+
+}  // namespace
+}  // namespace quorvel
