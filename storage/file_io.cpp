@@ -1,0 +1,18 @@
+#include "storage/file_io.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace quorvel {
+
+std::optional<std::string> readFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,110 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "storage/file_io.h"
+
+namespace quorvel {
+namespace {
+
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { close(); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    bool close() {
+        if (fd_ < 0)
+            return true;
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string describe(const char* what, const std::filesystem::path& path) {
+    return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+AppendResult appendToFile(const std::filesystem::path& path, std::string_view bytes,
+                          std::string_view prefixIfCreated) {
+    // Exclusive creation tells a new file from an existing one without a race.
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666));
+    if (fd.valid()) {
+        std::string all;
+        all.reserve(prefixIfCreated.size() + bytes.size());
+        all.append(prefixIfCreated).append(bytes);
+        return writeAll(fd.get(), all) && fd.close() ? AppendResult::Created : AppendResult::Failed;
+    }
+    if (errno != EEXIST)
+        return AppendResult::Failed;
+    Fd existing(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    if (!existing.valid())
+        return AppendResult::Failed;
+    return writeAll(existing.get(), bytes) && existing.close() ? AppendResult::Appended
+                                                               : AppendResult::Failed;
+}
+
+bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync,
+                 std::string* error) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temp = path;
+    temp += "." + std::to_string(::getpid()) + "-" +
+            std::to_string(counter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
+    auto fail = [&](const char* what, const std::filesystem::path& p) {
+        if (error)
+            *error = describe(what, p);
+        ::unlink(temp.c_str());
+        return false;
+    };
+
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd.valid()) {
+        if (error)
+            *error = describe("cannot create", temp);
+        return false;
+    }
+    if (!writeAll(fd.get(), bytes))
+        return fail("cannot write", temp);
+    if (sync && ::fsync(fd.get()) != 0)
+        return fail("cannot flush", temp);
+    if (!fd.close())
+        return fail("cannot write", temp);
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return fail("cannot replace", path);
+    if (sync) {
+        // The rename itself is only durable once the directory entry is on the disk.
+        std::filesystem::path dir = path.parent_path();
+        if (dir.empty())
+            dir = ".";
+        Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dirFd.valid())
+            ::fsync(dirFd.get());
+    }
+    return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,97 @@
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <atomic>
+
+#include "storage/file_io.h"
+
+namespace quorvel {
+namespace {
+
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { close(); }
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool close() {
+        if (h_ == INVALID_HANDLE_VALUE)
+            return true;
+        const BOOL ok = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok != 0;
+    }
+
+  private:
+    HANDLE h_;
+};
+
+bool writeAll(HANDLE h, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk =
+            bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr))
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+AppendResult appendToFile(const std::filesystem::path& path, std::string_view bytes,
+                          std::string_view prefixIfCreated) {
+    Handle h(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.valid()) {
+        std::string all;
+        all.reserve(prefixIfCreated.size() + bytes.size());
+        all.append(prefixIfCreated).append(bytes);
+        return writeAll(h.get(), all) && h.close() ? AppendResult::Created : AppendResult::Failed;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS)
+        return AppendResult::Failed;
+    Handle existing(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!existing.valid())
+        return AppendResult::Failed;
+    return writeAll(existing.get(), bytes) && existing.close() ? AppendResult::Appended
+                                                               : AppendResult::Failed;
+}
+
+bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync,
+                 std::string* error) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temp = path;
+    temp += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter.fetch_add(1, std::memory_order_relaxed)) + L".tmp";
+    auto fail = [&](const char* what) {
+        if (error)
+            *error = std::string(what) + " " + path.string();
+        DeleteFileW(temp.c_str());
+        return false;
+    };
+
+    Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
+    if (!h.valid()) {
+        if (error)
+            *error = "cannot create " + temp.string();
+        return false;
+    }
+    if (!writeAll(h.get(), bytes))
+        return fail("cannot write");
+    if (sync && !FlushFileBuffers(h.get()))
+        return fail("cannot flush");
+    if (!h.close())
+        return fail("cannot write");
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (sync ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!MoveFileExW(temp.c_str(), path.c_str(), flags))
+        return fail("cannot replace");
+    return true;
+}
+
+}  // namespace quorvel
