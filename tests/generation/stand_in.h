@@ -1,0 +1,82 @@
+// Small generator tables and files for the generator tests, independent of the shipped data.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "generation/japanese_tables.h"
+
+namespace quorvel::test {
+
+// Every template of a theme holds its marker (ヌ, ホ or ム); no word and no connective does.
+inline constexpr std::string_view kStandInThemes =
+    "# stand-in themes\n"
+    "T\t四季・自然\t[四季自然カテゴリ001季節語]ノヌマニ[四季自然カテゴリ002時間帯]カラ"
+    "[四季自然カテゴリ003場所語]ヘ」\n"
+    "T\t四季・自然\tヌノ[四季自然カテゴリ003場所語]デ[四季自然カテゴリ001季節語]ヲ"
+    "[四季自然カテゴリ002時間帯]ニマツ」\n"
+    "T\t家庭生活\t[家庭生活カテゴリ001季節語]ノホシ[家庭生活カテゴリ002時間帯]ニ"
+    "[家庭生活カテゴリ003場所語]デ」\n"
+    "T\t災害・防災\t[災害防災カテゴリ001季節語]ノムラ[災害防災カテゴリ002時間帯]ニ"
+    "[災害防災カテゴリ003場所語]ヘ」\n"
+    "W\t四季・自然\t四季自然カテゴリ001季節語\tハル,ナツ,アキ,フユ\n"
+    "W\t四季・自然\t四季自然カテゴリ002時間帯\tアサ,ヒル,ヨル\n"
+    "W\t四季・自然\t四季自然カテゴリ003場所語\tヤマ,カワ,ウミ\n"
+    "W\t四季・自然\t四季自然カテゴリ004人物語\t\n"
+    "W\t家庭生活\t家庭生活カテゴリ001季節語\tハル,ナツ\n"
+    "W\t家庭生活\t家庭生活カテゴリ002時間帯\tユウガタ,ヨナカ\n"
+    "W\t家庭生活\t家庭生活カテゴリ003場所語\tイエ,ニワ\n"
+    "W\t災害・防災\t災害防災カテゴリ001季節語\tツユ,タイフウ\n"
+    "W\t災害・防災\t災害防災カテゴリ002時間帯\tヨアケ,ユウベ\n"
+    "W\t災害・防災\t災害防災カテゴリ003場所語\tヒナンジョ,ガッコウ\n";
+
+inline std::string standInAddressees() {
+    std::string names;
+    for (int i = 0; i < kAddressRows; ++i)
+        names += "ヤマダ タロウ\n";
+    return names;
+}
+
+inline const JapaneseTables& standInTables() {
+    static const JapaneseTables tables = parseJapaneseTables(kStandInThemes, standInAddressees());
+    return tables;
+}
+
+// A fresh directory per test under the build's test area, removed afterwards.
+class TempDir {
+  public:
+    TempDir() {
+        const char* base = std::getenv("QUORVEL_TEST_TMP");
+        std::filesystem::path root =
+            base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        path_ = root / (std::string("generation_") + info->test_suite_name() + "_" + info->name());
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    std::filesystem::path write(const std::string& name, std::string_view bytes) const {
+        const auto p = path_ / name;
+        std::ofstream out(p, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace quorvel::test
