@@ -1,0 +1,200 @@
+#include "keying/decoder.h"
+
+#include "morse/code_tables.h"
+
+namespace quorvel {
+namespace {
+
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+int length(const std::u16string& s) {
+    return static_cast<int>(s.size());
+}
+
+}  // namespace
+
+bool spaceExpected(const TelegramDocument& document) {
+    TelegramDocument::Lock lock = document.lock();
+    if (!document.latinMode() || document.telegramFinished())
+        return false;
+    const int section = document.section();
+    int position = 0;
+    if (section == Preamble || section == Address)
+        position = document.sectionPosition(section);
+    else if (section == Text)
+        position = document.textCursor();
+    else
+        return false;
+    const std::u16string field = document.field(document.currentIndex(), section);
+    return position >= 0 && position < length(field) &&
+           isBlank(field[static_cast<std::size_t>(position)]);
+}
+
+KeyingDecoder::KeyingDecoder(const PracticeSettings& settings, const SharedFlags& flags,
+                             TelegramDocument& document)
+    : settings_(settings), flags_(flags), document_(document) {}
+
+bool KeyingDecoder::goOn() const {
+    return PracticeSettings::get(settings_.goOnAfterMistakes) != 0;
+}
+
+void KeyingDecoder::handle(const KeyingEvent& event) {
+    switch (event.kind) {
+        case KeyingEventKind::Element: {
+            // Scoring is serialised by the document lock like every other scoring call.
+            TelegramDocument::Lock lock = document_.lock();
+            document_.scoring().reportElement(event.mark, event.duration, event.time);
+            break;
+        }
+        case KeyingEventKind::Character:
+            decodeCharacter(event.code());
+            break;
+        case KeyingEventKind::WordGap:
+            wordGap();
+            break;
+    }
+}
+
+void KeyingDecoder::wordGap() {
+    TelegramDocument::Lock lock = document_.lock();
+    if (spaceExpected(document_))
+        document_.enterCharacter(u' ');
+}
+
+void KeyingDecoder::misplaced() {
+    if (goOn())
+        document_.enterCharacter(kUnknownCharacter);
+}
+
+void KeyingDecoder::decodeCharacter(std::string_view code) {
+    TelegramDocument::Lock lock = document_.lock();
+    const bool latin = document_.latinMode();
+    if (latin) {
+        if (flags_.LeadInActive.load(std::memory_order_relaxed) != 0)
+            return;
+        if (code == kSignalCorrection && goOn()) {
+            document_.stepBack();
+            return;
+        }
+        if (code == kSignalBT) {
+            separator();
+            return;
+        }
+        if (code == kSignalAR) {
+            const int textLength = length(document_.field(document_.currentIndex(), Text));
+            if (document_.section() == Text && document_.textCursor() >= textLength)
+                endOfTelegram(lock);
+            else
+                misplaced();
+            return;
+        }
+        // Sending practice has no use for the page-turn request in Latin.
+        if (code == kSignalPageTurn && PracticeSettings::get(settings_.Mode) == 1) {
+            misplaced();
+            return;
+        }
+    } else {
+        // The numerals below depend on the section, so it must already be past any section
+        // that is empty or complete (the document would skip them only at the next entry).
+        skipCompleteSections();
+        if (document_.section() == FilingTime) {
+            if (auto numeral = cutNumeralCharacter(code)) {
+                document_.enterCharacter(*numeral);
+                return;
+            }
+        }
+        // Sent by the receive playback between telegrams; as "?" it would open every later
+        // telegram with a wrong character.
+        if (code == kSignalTelegramSeparator)
+            return;
+    }
+    if (code == kSignalPageTurn) {
+        pageTurnRequest();
+        return;
+    }
+    if (code == kSignalVE) {
+        const int modelLength = length(document_.model().text());
+        if (document_.section() == Text && document_.textCursor() >= modelLength)
+            endOfTelegram(lock);
+        else if (goOn())
+            document_.stepBack();
+        return;
+    }
+    document_.enterCharacter(decodeCode(activeDecodeTable(latin), code));
+}
+
+void KeyingDecoder::skipCompleteSections() {
+    const TelegramModel model = document_.model();
+    int section = document_.section();
+    while (section < Text && document_.sectionPosition(section) >=
+                                 length(model.fields[static_cast<std::size_t>(section)]))
+        ++section;
+    if (section != document_.section())
+        document_.setSection(section);
+}
+
+void KeyingDecoder::separator() {
+    const int index = document_.currentIndex();
+    const int section = document_.section();
+    int next = -1;
+    if (section == Preamble &&
+        document_.sectionPosition(Preamble) >= length(document_.field(index, Preamble)))
+        next = Address;
+    else if (section == Address &&
+             document_.sectionPosition(Address) >= length(document_.field(index, Address)))
+        next = Text;
+    if (next < 0) {
+        misplaced();
+        return;
+    }
+    document_.setSection(next);
+    document_.saveProgress();
+    document_.refreshPageLabels();
+    document_.view().papersChanged();
+}
+
+void KeyingDecoder::pageTurnRequest() {
+    const int cursor = document_.textCursor();
+    const int capacity = document_.pageCapacity();
+    if (document_.section() != Text || cursor <= 0 || cursor % capacity != 0)
+        return;
+    if (!document_.pageFollow())
+        return;
+    document_.setPage(cursor / capacity);
+    document_.refreshPageLabels();
+    document_.view().papersChanged();
+}
+
+void KeyingDecoder::endOfTelegram(TelegramDocument::Lock& lock) {
+    const PracticePosition before = document_.position();
+    TelegramResult result = document_.scoring().resultSnapshot();
+    result.telegramNumber = before.telegramNumber;
+    result.latinMode = document_.latinMode();
+    result.hasNext = before.telegramNumber < document_.telegramCount();
+
+    // The card blocks until the learner closes it; the window and the playback must be able
+    // to use the document meanwhile.
+    lock.unlock();
+    document_.view().showTelegramResult(result);
+    lock.lock();
+
+    const PracticePosition after = document_.position();
+    if (after.telegramFinished || after.telegramNumber != before.telegramNumber ||
+        after.setGeneration != before.setGeneration || after.section != before.section ||
+        after.textCursor != before.textCursor)
+        return;  // reset, stopped or switched while the card was open: nothing to finish
+    if (after.telegramNumber < document_.telegramCount()) {
+        document_.nextTelegram();
+        return;
+    }
+    document_.setTelegramFinished(true);
+    document_.setPageFollow(false);
+    document_.scoring().finishSet();
+    document_.view().showMessage(u"終了");
+    document_.refreshPageLabels();
+    document_.view().papersChanged();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,43 @@
+// The consumer side of the keying decoder: character codes, procedure signals and word gaps
+// applied to the telegram document, and the end of a telegram with its result card.
+#pragma once
+
+#include <string_view>
+
+#include "keying/shared_flags.h"
+#include "morse/character_assembler.h"
+#include "practice/document.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+// Whether the model has a blank (space or tab) at the current keying position of a Latin
+// telegram. Takes the document lock; callable from any thread.
+bool spaceExpected(const TelegramDocument& document);
+
+class KeyingDecoder {
+  public:
+    KeyingDecoder(const PracticeSettings& settings, const SharedFlags& flags,
+                  TelegramDocument& document);
+
+    // Applies one dequeued event: elements to scoring, characters and word gaps to the document.
+    void handle(const KeyingEvent& event);
+    void decodeCharacter(std::string_view code);
+    void wordGap();
+
+  private:
+    void misplaced();
+    void separator();
+    void pageTurnRequest();
+    void skipCompleteSections();
+    // Shows the result card without the document lock, then moves on to the next telegram
+    // or finishes the set, unless the practice moved elsewhere while the card was open.
+    void endOfTelegram(TelegramDocument::Lock& lock);
+    bool goOn() const;
+
+    const PracticeSettings& settings_;
+    const SharedFlags& flags_;
+    TelegramDocument& document_;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,114 @@
+#include "keying/keying_engine.h"
+
+#include <chrono>
+#include <system_error>
+
+#include "keying/thread_priority.h"
+
+namespace quorvel {
+
+std::uint32_t KeyingEngine::tickNow() {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(ms.count());  // wraps by design
+}
+
+KeyingEngine::KeyingEngine(const PracticeSettings& settings, SharedFlags& flags,
+                           TelegramDocument& document)
+    : flags_(flags),
+      document_(document),
+      sink_(queue_, document),
+      sampler_(
+          settings, flags, sink_, [&document] { return document.latinMode(); }, tickNow()),
+      decoder_(settings, flags, document) {}
+
+KeyingEngine::~KeyingEngine() {
+    stop();
+}
+
+bool KeyingEngine::start() {
+    if (running())
+        return true;
+    stopRequested_.store(false, std::memory_order_relaxed);
+    queue_.reopen();
+    running_.store(true, std::memory_order_release);
+    try {
+        consumerThread_ = std::thread([this] { consumerLoop(); });
+        keyingThread_ = std::thread([this] { keyingLoop(); });
+    } catch (const std::system_error&) {
+        stop();  // joins whichever thread did start
+        return false;
+    }
+    return true;
+}
+
+void KeyingEngine::stop() {
+    if (!running())
+        return;
+    stopRequested_.store(true, std::memory_order_relaxed);
+    queue_.shutdown();  // wakes the consumer
+    if (keyingThread_.joinable())
+        keyingThread_.join();
+    if (consumerThread_.joinable())
+        consumerThread_.join();
+    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+    queue_.reopen();
+    running_.store(false, std::memory_order_release);
+}
+
+void KeyingEngine::keyingLoop() {
+    using Clock = std::chrono::steady_clock;
+    raiseKeyingThreadPriority();
+    sampler_.restart(tickNow());
+    auto next = Clock::now();
+    while (!stopRequested_.load(std::memory_order_relaxed)) {
+        const bool active = sampler_.step(tickNow());
+        next += std::chrono::milliseconds(active ? 1 : 2);
+        const auto current = Clock::now();
+        // After a stall, sample at once but do not try to catch up on the missed samples:
+        // the sampler measures tick differences, not sample counts.
+        if (next < current)
+            next = current;
+        std::this_thread::sleep_until(next);
+    }
+    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+    restoreKeyingTimer();
+}
+
+void KeyingEngine::consumerLoop() {
+    raiseConsumerThreadPriority();
+    while (queue_.waitForEvents()) {
+        // The signal is auto-reset, so drain everything posted so far in one pass.
+        while (!stopRequested_.load(std::memory_order_relaxed)) {
+            auto event = queue_.take();
+            if (!event)
+                break;
+            decoder_.handle(*event);
+        }
+    }
+}
+
+bool KeyingEngine::step(std::uint32_t now) {
+    if (running())
+        return false;
+    return sampler_.step(now);
+}
+
+std::size_t KeyingEngine::drain() {
+    if (running())
+        return 0;
+    std::size_t handled = 0;
+    while (auto event = queue_.take()) {
+        decoder_.handle(*event);
+        ++handled;
+    }
+    return handled;
+}
+
+void KeyingEngine::restartTiming(std::uint32_t now) {
+    if (running())
+        return;
+    sampler_.restart(now);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,86 @@
+// Keying for one engine context: the event queue, the 1 ms sampler with its character
+// assembler, and the consumer that decodes into the document. It runs either on its own two
+// threads (start/stop) or stepped from one thread in simulated time (step/drain).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "keying/decoder.h"
+#include "keying/event_queue.h"
+#include "keying/keying_sampler.h"
+#include "keying/shared_flags.h"
+#include "practice/document.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+class KeyingEngine {
+  public:
+    KeyingEngine(const PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document);
+    ~KeyingEngine();
+    KeyingEngine(const KeyingEngine&) = delete;
+    KeyingEngine& operator=(const KeyingEngine&) = delete;
+
+    // --- real time ---------------------------------------------------------------------
+    // Starts the consumer thread, then the keying thread (1 ms samples of the steady clock).
+    // True when they run (already running counts); false when a thread could not be created,
+    // in which case nothing runs.
+    bool start();
+    // Asks both threads to end and joins them; ToneKeyDown is left at 0. Returns within a few
+    // ms unless the view is holding the consumer in showTelegramResult: a front end must let
+    // that call return when it closes.
+    void stop();
+    bool running() const { return running_.load(std::memory_order_acquire); }
+
+    // --- simulated time (only while the threads are not running) -----------------------
+    // One sample of the keying thread at tick now (ms). Returns false while paused.
+    bool step(std::uint32_t now);
+    // Runs the consumer on everything queued so far, in the calling thread; returns how many
+    // events it handled. Events posted by the consumer's own work are handled too.
+    std::size_t drain();
+    // Starts the sampler afresh at tick now: contacts, keyer and character in progress
+    // forgotten, the gap measured from now. Call it when a simulated clock starts.
+    void restartTiming(std::uint32_t now);
+
+    // --- shared with the playback and the sending control ------------------------------
+    void clearQueue() { queue_.clearQueue(); }
+    KeyingEventQueue& queue() { return queue_; }
+    bool spaceExpected() const { return quorvel::spaceExpected(document_); }
+    const KeyingSampler& sampler() const { return sampler_; }
+
+    // The steady clock as a 32-bit millisecond tick (wraps after 49 days; all differences
+    // are unsigned).
+    static std::uint32_t tickNow();
+
+  private:
+    class Sink final : public KeyingEventSink {
+      public:
+        Sink(KeyingEventQueue& queue, const TelegramDocument& document)
+            : queue_(queue), document_(document) {}
+        void post(const KeyingEvent& event) override { queue_.post(event); }
+        bool spaceExpected() override { return quorvel::spaceExpected(document_); }
+
+      private:
+        KeyingEventQueue& queue_;
+        const TelegramDocument& document_;
+    };
+
+    void keyingLoop();
+    void consumerLoop();
+
+    SharedFlags& flags_;
+    TelegramDocument& document_;
+    KeyingEventQueue queue_;
+    Sink sink_;
+    KeyingSampler sampler_;
+    KeyingDecoder decoder_;
+
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::thread keyingThread_;
+    std::thread consumerThread_;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,60 @@
+// The keying thread's work for one millisecond sample: the contacts, their debounce, the auto
+// keyer, the tone gate and the decoder's timing steps. Driven by a real 1 ms thread or by a
+// simulated-time loop; it never sleeps itself.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "keying/shared_flags.h"
+#include "morse/character_assembler.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+// Hold times in ms that a contact change must last before the debounced state follows it.
+std::uint32_t closingHoldTime(int keySoftness, std::uint32_t unit);
+std::uint32_t openingHoldTime(int keySoftness, std::uint32_t unit);
+
+class KeyingSampler {
+  public:
+    // latinMode is asked on every sample (the practice language may change at any time).
+    KeyingSampler(const PracticeSettings& settings, SharedFlags& flags, KeyingEventSink& sink,
+                  std::function<bool()> latinMode, std::uint32_t startTime);
+
+    // One sample at tick now. False while PlaybackPaused holds the keying idle (the real thread
+    // then waits 2 ms before the next sample).
+    bool step(std::uint32_t now);
+
+    // Forgets every contact, keyer and character state as a pause does, without the flag.
+    void restart(std::uint32_t now);
+
+    bool keyed() const { return previousKeyed_; }
+    const CharacterAssembler& assembler() const { return assembler_; }
+
+  private:
+    struct Contact {
+        bool raw = false;
+        bool debounced = false;
+        std::uint32_t changed = 0;  // tick of the last raw change
+    };
+
+    void debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit);
+    bool autoKeyer(std::uint32_t now, std::uint32_t unit);
+
+    const PracticeSettings& settings_;
+    SharedFlags& flags_;
+    std::function<bool()> latinMode_;
+    CharacterAssembler assembler_;
+
+    Contact dot_;
+    Contact dash_;
+    bool previousKeyed_ = false;
+    // Auto keyer: the element being sounded and when the current element or space began.
+    bool keyerOn_ = false;
+    std::uint32_t phaseStart_ = 0;
+    bool keyerDot_ = false;  // debounced contacts of the previous sample
+    bool keyerDash_ = false;
+};
+
+}  // namespace quorvel

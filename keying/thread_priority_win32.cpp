@@ -1,0 +1,21 @@
+#include <timeapi.h>
+#include <windows.h>
+
+#include "keying/thread_priority.h"
+
+namespace quorvel {
+
+void raiseKeyingThreadPriority() {
+    timeBeginPeriod(1);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+}
+
+void restoreKeyingTimer() {
+    timeEndPeriod(1);
+}
+
+void raiseConsumerThreadPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+}
+
+}  // namespace quorvel

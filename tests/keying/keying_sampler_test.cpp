@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "keying/keying_sampler.h"
+
+namespace quorvel {
+namespace {
+
+struct Sink : KeyingEventSink {
+    std::vector<KeyingEvent> events;
+    void post(const KeyingEvent& e) override { events.push_back(e); }
+    bool spaceExpected() override { return false; }
+    std::vector<std::uint32_t> elements() const {
+        std::vector<std::uint32_t> out;
+        for (const auto& e : events)
+            if (e.kind == KeyingEventKind::Element)
+                out.push_back(e.duration);
+        return out;
+    }
+    std::vector<std::string> characters() const {
+        std::vector<std::string> out;
+        for (const auto& e : events)
+            if (e.kind == KeyingEventKind::Character)
+                out.emplace_back(e.code());
+        return out;
+    }
+};
+
+class SamplerTest : public ::testing::Test {
+  protected:
+    // Holds the contacts for ms samples; records the tone of each sample.
+    void hold(bool dot, bool dash, std::uint32_t ms) {
+        flags.keyboardDot.store(dot ? 1 : 0);
+        flags.serialDash.store(dash ? 1 : 0);
+        for (std::uint32_t i = 0; i < ms; ++i) {
+            sampler.step(++now);
+            tone.push_back(flags.ToneKeyDown.load() != 0);
+        }
+    }
+    void key(std::uint32_t ms) { hold(true, false, ms); }
+    void open(std::uint32_t ms) { hold(false, false, ms); }
+    // Lengths of the tone's on and off runs, starting with the first on.
+    std::vector<std::uint32_t> toneRuns() const {
+        std::vector<std::uint32_t> runs;
+        std::size_t i = 0;
+        while (i < tone.size() && !tone[i])
+            ++i;
+        while (i < tone.size()) {
+            const bool v = tone[i];
+            std::uint32_t n = 0;
+            while (i < tone.size() && tone[i] == v)
+                ++i, ++n;
+            runs.push_back(n);
+        }
+        return runs;
+    }
+
+    PracticeSettings settings;
+    SharedFlags flags;
+    Sink sink;
+    std::uint32_t now = 5000;
+    KeyingSampler sampler{settings, flags, sink, [] { return true; }, 5000};
+    std::vector<bool> tone;
+};
+
+TEST(HoldTimes, FollowKeySoftnessAndUnit) {
+    EXPECT_EQ(closingHoldTime(50, 80), 5u);
+    EXPECT_EQ(openingHoldTime(50, 80), 9u);
+    EXPECT_EQ(closingHoldTime(0, 80), 8u);
+    EXPECT_EQ(openingHoldTime(0, 80), 3u);
+    EXPECT_EQ(closingHoldTime(100, 80), 2u);
+    EXPECT_EQ(openingHoldTime(100, 80), 15u);
+    EXPECT_EQ(closingHoldTime(0, 30), 6u);     // a fifth of the unit at 40 WPM
+    EXPECT_EQ(openingHoldTime(100, 30), 10u);  // a third
+    EXPECT_EQ(closingHoldTime(0, 2), 1u);      // never below 1 ms
+}
+
+TEST_F(SamplerTest, CleanKeyDownIsTimedWithTheHoldTimes) {
+    open(50);
+    key(80);
+    open(400);
+    ASSERT_EQ(sink.elements(), (std::vector<std::uint32_t>{84}));  // 80 - 5 + 9
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"."}));
+    EXPECT_EQ(toneRuns().front(), 84u);
+}
+
+TEST_F(SamplerTest, ThreeMillisecondBounceDoesNotSplitAnElement) {
+    open(50);
+    key(100);
+    open(3);  // contact bounce inside the key-down
+    key(140);
+    open(400);
+    EXPECT_EQ(sink.elements(), (std::vector<std::uint32_t>{247}));
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"-"}));
+}
+
+TEST_F(SamplerTest, ClosureShorterThanTheHoldTimeIsIgnored) {
+    open(50);
+    key(4);
+    open(400);
+    EXPECT_TRUE(sink.events.empty());
+    EXPECT_EQ(std::count(tone.begin(), tone.end(), true), 0);
+}
+
+TEST_F(SamplerTest, BothContactsWithoutAutoAreOneStraightKey) {
+    open(20);
+    hold(true, false, 100);
+    hold(true, true, 100);
+    hold(false, true, 100);
+    open(400);
+    EXPECT_EQ(sink.elements(), (std::vector<std::uint32_t>{304}));
+}
+
+TEST_F(SamplerTest, AutoKeyerHeldDotGivesEvenDots) {
+    settings.Auto.store(1);
+    open(20);
+    key(5 + 80 * 8 - 40);  // the tone starts 5 ms after the closure (debounce)
+    open(400);
+    const auto runs = toneRuns();
+    ASSERT_GE(runs.size(), 7u);
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(runs[i], 80u) << "run " << i;
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"...."}));
+}
+
+TEST_F(SamplerTest, AutoKeyerReleaseCutsTheElementShort) {
+    settings.Auto.store(1);
+    open(20);
+    key(5 + 80 * 8 + 30);  // released 30 ms into the fifth dot
+    open(20);
+    const auto runs = toneRuns();
+    ASSERT_EQ(runs.size(), 10u);
+    EXPECT_EQ(runs[7], 80u);
+    EXPECT_EQ(runs[8], 39u);  // ends as soon as the opening is debounced (9 ms)
+}
+
+TEST_F(SamplerTest, AutoKeyerHeldDashRhythm) {
+    settings.Auto.store(1);
+    open(20);
+    hold(false, true, 5 + 240 + 80 + 240 + 40);
+    auto runs = toneRuns();
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_EQ(runs[0], 240u);
+    EXPECT_EQ(runs[1], 80u);
+    EXPECT_EQ(runs[2], 240u);
+}
+
+TEST_F(SamplerTest, AutoKeyerDotPressedDuringADash) {
+    settings.Auto.store(1);
+    open(20);
+    hold(false, true, 105);  // 100 ms of dash sounded
+    tone.clear();
+    hold(true, true, 200);
+    const auto runs = toneRuns();
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0], 5u + 80u);  // the dash goes on until the dot is debounced, then a dot
+    EXPECT_EQ(runs[1], 80u);
+}
+
+TEST_F(SamplerTest, PauseDropsTheCharacterInProgressAndSilences) {
+    open(20);
+    key(80);
+    open(80);
+    key(240);  // held while the pause comes
+    flags.PlaybackPaused.store(1);
+    open(10);
+    EXPECT_EQ(flags.ToneKeyDown.load(), 0);
+    key(100);  // contacts are ignored while paused
+    EXPECT_EQ(flags.ToneKeyDown.load(), 0);
+    flags.PlaybackPaused.store(0);
+    open(500);
+    EXPECT_TRUE(sink.characters().empty());
+    key(240);
+    open(300);
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"-"}));
+}
+
+TEST_F(SamplerTest, SpeedChangeTakesEffectAtTheNextSample) {
+    open(20);
+    settings.WPM.store(30);  // 40 ms unit: 80 ms boundary
+    key(100);
+    open(300);
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"-"}));
+}
+
+}  // namespace
+}  // namespace quorvel
