@@ -187,9 +187,10 @@ std::int64_t dayNumber(int year, int month, int day) {
 void parseConfusions(std::u16string_view text, std::map<char16_t, int>& confusions) {
     std::size_t i = 0;
     while (i < text.size()) {
-        // A separator followed by a colon is itself the confused character (a keyed ",").
+        // A "," or "、" followed by a colon is itself the confused character: the writer puts
+        // only spaces between entries.
         while (i < text.size() && isConfusionSeparator(text[i]) &&
-               !(i + 1 < text.size() && isColon(text[i + 1])))
+               !(text[i] != u' ' && i + 1 < text.size() && isColon(text[i + 1])))
             ++i;
         if (i >= text.size())
             break;

@@ -1,18 +1,27 @@
 #include "storage/file_io.h"
 
+#include <exception>
 #include <fstream>
 #include <iterator>
 
 namespace quorvel {
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return std::nullopt;
+        return bytes;
+    } catch (const std::exception&) {
+        // A read error the stream reports by throwing (a device, a vanished mount).
         return std::nullopt;
-    return bytes;
+    }
 }
 
 }  // namespace quorvel

@@ -146,8 +146,13 @@ bool forEachPracticeLogLine(const std::filesystem::path& file,
         line(l);
     };
     while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
+        std::size_t got = 0;
+        try {
+            in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            got = static_cast<std::size_t>(in.gcount());
+        } catch (const std::ios_base::failure&) {
+            break;  // a read error ends the data like the end of the file
+        }
         if (got == 0)
             break;
         buffer.append(chunk.data(), got);

@@ -186,7 +186,8 @@ std::string withSettings(std::string_view existing,
             }
     };
 
-    for (std::string_view line : splitLines(asUtf8(std::string(existing)))) {
+    const std::string text = asUtf8(std::string(existing));
+    for (std::string_view line : splitLines(text)) {
         if (auto name = sectionName(line)) {
             if (inSettings)
                 flushRemaining();

@@ -1,0 +1,111 @@
+#include "storage/paths.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/storage/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+PathEnvironment environment() {
+    PathEnvironment env;
+    env.executableDir = "/opt/quorvel/bin";
+    env.userDataDir = "/home/u/.local/share/quorvel";
+    env.shareDirs = {"/opt/quorvel/share/quorvel", "/usr/share/quorvel"};
+    return env;
+}
+
+auto writable(bool yes) {
+    return [yes](const fs::path&) { return yes; };
+}
+
+TEST(DataDirectory, ChoiceOrder) {
+    PathEnvironment env = environment();
+    env.dataDirOption = "/data/opt";
+    env.dataDirVariable = "/data/var";
+    DataPaths p = DataPaths::resolve(env, writable(true));
+    EXPECT_EQ(p.dataDirectory(), "/data/opt");
+    EXPECT_EQ(p.source(), DataDirSource::Option);
+
+    env.dataDirOption.clear();
+    p = DataPaths::resolve(env, writable(true));
+    EXPECT_EQ(p.dataDirectory(), "/data/var");
+    EXPECT_EQ(p.source(), DataDirSource::Variable);
+
+    env.dataDirVariable.clear();
+    p = DataPaths::resolve(env, writable(true));
+    EXPECT_EQ(p.dataDirectory(), "/opt/quorvel/bin");
+    EXPECT_EQ(p.source(), DataDirSource::Executable);
+
+    // Installed read-only: settings and history go to the user's directory.
+    p = DataPaths::resolve(env, writable(false));
+    EXPECT_EQ(p.dataDirectory(), "/home/u/.local/share/quorvel");
+    EXPECT_EQ(p.source(), DataDirSource::User);
+    EXPECT_EQ(p.settingsFile(), "/home/u/.local/share/quorvel/telegram_practice.ini");
+    EXPECT_EQ(p.practiceLog().filename(), "telegram_practice_log.csv");
+    EXPECT_EQ(p.charLog().filename(), "telegram_practice_char_log.csv");
+    EXPECT_EQ(p.textLog().filename(), "telegram_practice_log.txt");
+
+    // Resources: beside the executable first, then the share directories.
+    EXPECT_EQ(p.resourceDirectories(),
+              (std::vector<fs::path>{"/opt/quorvel/bin", "/opt/quorvel/share/quorvel",
+                                     "/usr/share/quorvel"}));
+}
+
+TEST(DataDirectory, ReadOnlyInstallationKeepsSettingsAndHistory) {
+    test::TempDir dir;
+    const fs::path exe = dir / "bin";
+    fs::create_directories(exe);
+    PathEnvironment env;
+    env.executableDir = exe;
+    env.userDataDir = dir / "home" / "quorvel";
+    const DataPaths p =
+        DataPaths::resolve(env, [&](const fs::path& d) { return d != exe; });  // read-only bin
+    std::string error;
+    ASSERT_TRUE(p.prepare(&error)) << error;
+    EXPECT_TRUE(fs::is_directory(dir / "home" / "quorvel"));
+    EXPECT_TRUE(isWritableDirectory(p.dataDirectory()));
+}
+
+TEST(DataDirectory, WritableProbeLeavesNothingBehind) {
+    test::TempDir dir;
+    EXPECT_TRUE(isWritableDirectory(dir.path()));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    EXPECT_FALSE(isWritableDirectory(dir / "missing"));
+}
+
+TEST(DataDirectory, PrepareReportsADirectoryItCannotMake) {
+    test::TempDir dir;
+    test::writeAll(dir / "file", "x");
+    std::string error;
+    EXPECT_FALSE(DataPaths(dir / "file" / "sub").prepare(&error));
+    EXPECT_NE(error.find("sub"), std::string::npos);
+    EXPECT_FALSE(DataPaths(fs::path()).prepare(&error));
+}
+
+TEST(DataDirectory, ResourcesFoundInOrder) {
+    test::TempDir dir;
+    fs::create_directories(dir / "a");
+    fs::create_directories(dir / "b");
+    test::writeAll(dir / "b" / "templates_exam.txt", "b");
+    const DataPaths p(dir / "data", {dir / "a", dir / "b"});
+    EXPECT_EQ(p.findResource("templates_exam.txt"), dir / "b" / "templates_exam.txt");
+    test::writeAll(dir / "a" / "templates_exam.txt", "a");
+    EXPECT_EQ(p.findResource("templates_exam.txt"), dir / "a" / "templates_exam.txt");
+    EXPECT_EQ(p.findResource("none.txt"), std::nullopt);
+}
+
+TEST(DataDirectory, SystemEnvironmentReadsTheVariable) {
+    const PathEnvironment before = PathEnvironment::fromSystem("/x");
+    EXPECT_EQ(before.dataDirOption, "/x");
+    EXPECT_FALSE(before.executableDir.empty());
+    EXPECT_TRUE(fs::exists(before.executableDir / "test_storage"));
+    ::setenv(kDataDirVariable, "/tmp/quorvel-var", 1);
+    EXPECT_EQ(DataPaths::fromSystem().dataDirectory(), "/tmp/quorvel-var");
+    ::unsetenv(kDataDirVariable);
+}
+
+}  // namespace
+}  // namespace quorvel
