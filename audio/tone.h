@@ -18,6 +18,8 @@ float SoftClip(float x);
 // Stateless white-noise hash of an unsigned key and a real argument, in [-1, 1).
 float HashNoise(std::uint32_t k, double x);
 float Clamp(float x);
+// sin(a), also fast for the large arguments the ever-growing oscillator phase produces.
+double sinOfLargeArgument(double a);
 
 // Terms of the timbres that depend only on the tick; the tick is read once per buffer, so
 // the renderer computes these once per buffer instead of once per frame.

@@ -53,6 +53,17 @@ TEST(Timbre, PeaksAtFullAmplitudeLeaveHeadroom) {
     EXPECT_NEAR(TimbreSample(0, 0u, 1.0f, kPi / 2), 0.3f, 1e-6f);
 }
 
+TEST(Timbre, ClearPracticeToneFollowsItsHarmonicRecipe) {
+    // The square-plus-odd-harmonics timbre, written out term by term.
+    for (double phase = 0.001; phase < 40; phase += 0.0137) {
+        const double s = std::sin(phase);
+        const double h = 0.58 * s + 0.26 * (s >= 0 ? 1 : -1) + 0.13 * std::sin(3 * phase) +
+                         0.05 * std::sin(5 * phase);
+        const double expected = 1.35 * h / (1 + 0.55 * std::fabs(1.35 * h)) * 0.7 * 0.34;
+        ASSERT_NEAR(TimbreSample(2, 0u, 0.7f, phase), expected, 1e-7) << "phase " << phase;
+    }
+}
+
 TEST(Timbre, SilentAtZeroAmplitude) {
     for (int type = 0; type < kSoundTypeCount; ++type)
         for (double phase : {0.1, 1.7, 4.4})
@@ -98,6 +109,25 @@ TEST(Curves, HashNoiseIsBoundedAndSpreadOver) {
     // The key only counts modulo 1024.
     EXPECT_EQ(HashNoise(5, 0.25), HashNoise(5 + 1024, 0.25));
     EXPECT_EQ(HashNoise(0xFFFFFFFFu, 0.25), HashNoise(1023, 0.25));
+}
+
+TEST(Curves, LargeArgumentSineMatchesTheLibrary) {
+    // Phases of a tone that has run for minutes, days and weeks, scaled as the noise does.
+    double worst = 0;
+    int noiseDiffers = 0;
+    for (double a = 3e4; a < 5e12; a *= 1.37) {
+        for (double d : {0.0, 0.123, 1.5707963, 3.14159, 1e-3}) {
+            worst = std::max(worst, std::fabs(sinOfLargeArgument(a + d) - std::sin(a + d)));
+            const double x = (a + d) / 12.9898;
+            const double y = std::sin(77 * 78.233 + x * 12.9898) * 43758.5453;
+            const auto reference = static_cast<float>(2.0 * (y - std::floor(y)) - 1.0);
+            const float got = HashNoise(77, x);
+            ASSERT_NEAR(got, reference, 2.4e-7f) << "x " << x;
+            noiseDiffers += got != reference;
+        }
+    }
+    EXPECT_LT(worst, 1e-15);
+    EXPECT_LE(noiseDiffers, 2);
 }
 
 TEST(Curves, SoftClipAndClamp) {
