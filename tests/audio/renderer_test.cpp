@@ -63,6 +63,43 @@ TEST(Renderer, ShortKeyDownNeverReachesFullLevel) {
     EXPECT_EQ(off[29], 0.0f);  // 30 frames down, 30 frames back
 }
 
+TEST(Renderer, KeyedElementsSoundForTheirLengthWithoutClicks) {
+    AudioRig rig;
+    std::vector<float> out;
+    std::uint32_t tick = 0;
+    // Elements of 2400 frames (50 ms) and gaps of 2400, cut into odd buffer sizes so the key
+    // changes at odd places inside the rhythm of the buffers.
+    const std::size_t sizes[] = {1, 255, 1023, 48, 7};
+    std::size_t next = 0;
+    for (int element = 0; element < 4; ++element) {
+        for (bool down : {true, false}) {
+            rig.key(down);
+            std::size_t left = 2400;
+            while (left > 0) {
+                const std::size_t n = std::min(left, sizes[next++ % 5]);
+                const auto part = rig.render(tick++, n);
+                out.insert(out.end(), part.begin(), part.end());
+                left -= n;
+            }
+        }
+    }
+    const double inc = 800 * kTwoPi / 48000;
+    for (std::size_t i = 1; i < out.size(); ++i)
+        ASSERT_LE(std::fabs(out[i] - out[i - 1]), 0.3 * (inc + 0.02) + 1e-6) << "click at " << i;
+    for (std::size_t e = 0; e < 4; ++e) {
+        const std::size_t start = e * 4800;
+        std::size_t first = out.size(), last = 0;
+        for (std::size_t i = start; i < start + 4800; ++i) {
+            if (out[i] != 0.0f) {
+                first = std::min(first, i);
+                last = i;
+            }
+        }
+        EXPECT_LE(first, start + 1);  // frame 0 of the first element sits at phase 0
+        EXPECT_NEAR(static_cast<double>(last - start), 2400 + 48, 2) << "element " << e;
+    }
+}
+
 TEST(Renderer, UnknownSoundTypesPlayAsTheSine) {
     AudioRig reference;
     AudioRig six;

@@ -111,6 +111,30 @@ TEST(SdlAudioDevice, KeyedToneReachesTheDeviceOnEveryChannelBetweenSilences) {
     EXPECT_NEAR(*std::max_element(mono.begin(), mono.end()), 0.3f, 0.01f);
 }
 
+TEST(SdlAudioDevice, StartsWithASilentBuffer) {
+    const fs::path file = scratchDir("preroll") / "device.raw";
+    useDriver("disk", file);
+    PracticeSettings settings;
+    SharedFlags flags;
+    AudioState audio;
+    flags.ToneKeyDown.store(1);  // a key already down when the device opens
+    std::size_t silentFrames = 0;
+    std::size_t channels = 0;
+    {
+        SdlAudioDevice device(settings, flags, audio);
+        ASSERT_TRUE(device.isOpen());
+        silentFrames = static_cast<std::size_t>(device.bufferFrames());
+        channels = static_cast<std::size_t>(device.channels());
+        std::this_thread::sleep_for(60ms);
+    }
+    const auto raw = readFloats(file);
+    ASSERT_GT(raw.size(), 2 * silentFrames * channels);
+    for (std::size_t i = 0; i < silentFrames * channels; ++i)
+        ASSERT_EQ(raw[i], 0.0f) << "sample " << i;
+    // The envelope starts right after: the second frame rendered is already audible.
+    EXPECT_NE(raw[(silentFrames + 1) * channels], 0.0f);
+}
+
 TEST(SdlAudioDevice, WithoutAUsableDriverTheProgramGoesOnSilently) {
     useDriver("no-such-driver");
     PracticeSettings settings;
