@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "storage/paths.h"
+
 namespace quorvel {
 
 std::filesystem::path GeneratorFiles::find(std::string_view name) const {
@@ -16,16 +18,8 @@ std::filesystem::path GeneratorFiles::find(std::string_view name) const {
     return directories.front() / std::filesystem::path(name);
 }
 
-std::filesystem::path installedShareDirectory() {
-    return std::filesystem::path(QUORVEL_SHARE_DIR);
-}
-
-GeneratorFiles generatorFilesBeside(const std::filesystem::path& executableDirectory) {
-    GeneratorFiles files;
-    if (!executableDirectory.empty())
-        files.directories.push_back(executableDirectory);
-    files.directories.push_back(installedShareDirectory());
-    return files;
+GeneratorFiles generatorFiles(const DataPaths& paths) {
+    return GeneratorFiles{paths.resourceDirectories()};
 }
 
 }  // namespace quorvel

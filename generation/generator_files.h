@@ -1,5 +1,5 @@
-// Where the generators find their read-only files: beside the executable, then the installed
-// share directory.
+// Where the generators find their read-only files: the resource directories of the data paths
+// (beside the executable, then the installed share directories).
 #pragma once
 
 #include <filesystem>
@@ -7,6 +7,8 @@
 #include <vector>
 
 namespace quorvel {
+
+class DataPaths;
 
 struct GeneratorFiles {
     std::vector<std::filesystem::path> directories;  // searched in order
@@ -16,10 +18,6 @@ struct GeneratorFiles {
     std::filesystem::path find(std::string_view name) const;
 };
 
-// The installed share directory of this build (e.g. /usr/local/share/quorvel).
-std::filesystem::path installedShareDirectory();
-
-// The executable's directory, then the installed share directory.
-GeneratorFiles generatorFilesBeside(const std::filesystem::path& executableDirectory);
+GeneratorFiles generatorFiles(const DataPaths& paths);
 
 }  // namespace quorvel

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
-#include <system_error>
 #include <vector>
 
 #include "practice/document.h"
+#include "storage/file_io.h"
 #include "storage/text_decode.h"
 #include "storage/utf.h"
 
@@ -229,30 +228,7 @@ bool writeTelegramFile(const std::filesystem::path& path, const TelegramList& re
     std::u16string text;
     if (!formatTelegramFile(records, latin, text, reason))
         return false;
-    const std::string bytes = toUtf8(text);
-    std::filesystem::path tmp = path;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            std::filesystem::remove(tmp, ec);
-            if (reason)
-                *reason = "cannot write " + tmp.string();
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        if (reason)
-            *reason = "cannot replace " + path.string();
-        return false;
-    }
-    return true;
+    return replaceFile(path, toUtf8(text), true, reason);
 }
 
 }  // namespace quorvel
