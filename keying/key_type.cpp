@@ -102,12 +102,12 @@ void KeyTypeProbe::run() {
     const auto begin = std::chrono::steady_clock::now();
     KeyTypeSampler sampler(tickNow());
     bool cancelled = false;
-    for (int n = 1;; ++n) {
+    for (std::uint32_t n = 1;; ++n) {
         const std::uint32_t now = tickNow();
         if (sampler.finished(now))
             break;
         sampler.add(now, lines_.read());
-        // A fixed schedule, so slow reads do not stretch the window's read count.
+        // A fixed 10 ms schedule: a slow read does not push the later ones back.
         std::unique_lock lock(mutex_);
         if (wake_.wait_until(lock,
                              begin + std::chrono::milliseconds(n * KeyTypeSampler::kIntervalMs),

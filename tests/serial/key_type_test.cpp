@@ -87,13 +87,5 @@ TEST(KeyType, FailedReadsAreSkippedWithoutBreakingTheChangeCount) {
     EXPECT_TRUE(sampler.finished(1500));
 }
 
-TEST(KeyType, TheFirstReadIsNeverAChange) {
-    KeyTypeSampler sampler(0);
-    sampler.add(0, ModemStatus{true, true});
-    EXPECT_EQ(sampler.counts().dsrChanges, 0);
-    EXPECT_EQ(sampler.counts().ctsChanges, 0);
-    EXPECT_EQ(classifyKeyType(sampler.counts(), false), KeyType::Other);
-}
-
 }  // namespace
 }  // namespace quorvel

@@ -60,14 +60,5 @@ TEST(KeyboardKeys, AutoRepeatKeepsTheContactClosed) {
     EXPECT_EQ(flags.keyboardDash.load(), 0);
 }
 
-TEST(KeyboardKeys, DisablingHandsTheKeysBack) {
-    SharedFlags flags;
-    flags.keyboardKeyingEnabled = 1;
-    ASSERT_TRUE(keyboardKeyEvent(flags, 'J', KeyAction::Press, false));
-    flags.keyboardKeyingEnabled = 0;
-    EXPECT_FALSE(keyboardKeyEvent(flags, 'J', KeyAction::Press, false));
-    EXPECT_FALSE(keyboardKeyEvent(flags, 'J', KeyAction::Release, false));
-}
-
 }  // namespace
 }  // namespace quorvel
