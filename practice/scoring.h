@@ -8,6 +8,7 @@
 #include <string>
 
 #include "keying/shared_flags.h"
+#include "morse/character_assembler.h"
 #include "practice/document.h"
 #include "practice/scoring_clock.h"
 #include "practice/scoring_sink.h"
@@ -67,8 +68,6 @@ struct ScoringFiles {
     }
 };
 
-inline constexpr char16_t kDotMark = u'・';
-inline constexpr char16_t kDashMark = u'ー';
 
 // The document calls it under its lock; the methods take that lock themselves as well, so the
 // tallies and the log files see one judgement at a time whichever thread scores. Only the

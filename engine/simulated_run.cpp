@@ -1,0 +1,57 @@
+#include "engine/simulated_run.h"
+
+namespace quorvel {
+
+SimulatedRun::SimulatedRun(Trainer& trainer, ManualScoringClock* clock, int sampleRate,
+                           int channels)
+    : trainer_(trainer),
+      clock_(clock),
+      playback_(trainer.settings(), trainer.flags(), trainer.document(), playbackHooks(trainer)),
+      renderer_(trainer.settings(), trainer.flags(), trainer.audio(), sampleRate, channels),
+      buffer_(static_cast<std::size_t>((sampleRate + 999) / 1000 * channels)) {
+    if (clock_)
+        now_ = clock_->now();
+    start_ = now_;
+}
+
+void SimulatedRun::step() {
+    if (clock_)
+        clock_->setNow(now_);
+    playback_.step(now_);
+    trainer_.keying().step(now_);
+    trainer_.keying().drain();
+    // Frames due by the end of this millisecond, so rates that are not a multiple of 1000 Hz
+    // keep their exact count over time.
+    const auto rate = static_cast<std::uint64_t>(renderer_.sampleRate());
+    const std::uint64_t due = (static_cast<std::uint64_t>(now_ - start_) + 1) * rate / 1000;
+    const auto frames = static_cast<std::size_t>(due - framesDone_);
+    framesDone_ = due;
+    if (sink_ && frames > 0) {
+        renderer_.render(now_, buffer_.data(), frames);
+        sink_(buffer_.data(), frames);
+    }
+    ++now_;
+}
+
+std::uint32_t SimulatedRun::receive(std::uint32_t tailMs) {
+    ReceiveControl& control = trainer_.receive();
+    control.stop();
+    auto& flags = trainer_.flags();
+    flags.DemoMode.store(0, std::memory_order_relaxed);
+    startBandEffects(flags);
+    if (clock_)
+        clock_->setNow(now_);
+    trainer_.document().reset();
+    trainer_.document().setPageFollow(true);
+    trainer_.document().view().showMessage(u"受信中");
+    trainer_.keying().restartTiming(now_);
+    const std::uint32_t begin = now_;
+    playback_.begin(now_, false);
+    while (playback_.active())
+        step();
+    for (std::uint32_t i = 0; i < tailMs; ++i)
+        step();
+    return now_ - begin;
+}
+
+}  // namespace quorvel

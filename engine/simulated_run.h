@@ -1,0 +1,47 @@
+// Runs the whole engine in one thread, one millisecond at a time: playback, keying sampler,
+// consumer, then that millisecond's audio. A receive run takes milliseconds of CPU and renders
+// exactly the audio a real run would.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "audio/renderer.h"
+#include "engine/trainer.h"
+#include "practice/playback.h"
+
+namespace quorvel {
+
+class SimulatedRun {
+  public:
+    // Interleaved frames of one millisecond.
+    using AudioSink = std::function<void(const float* samples, std::size_t frames)>;
+
+    // clock, when given, is moved with the simulated tick so scoring sees the same time.
+    SimulatedRun(Trainer& trainer, ManualScoringClock* clock = nullptr, int sampleRate = 48000,
+                 int channels = 1);
+
+    void setAudioSink(AudioSink sink) { sink_ = std::move(sink); }
+    std::uint32_t now() const { return now_; }
+
+    // A whole receive run as RX START starts it in receive mode, until the playback ends and
+    // tailMs more have passed. Returns the milliseconds simulated.
+    std::uint32_t receive(std::uint32_t tailMs = 500);
+    // One millisecond of the engine at the current tick, then the tick moves on.
+    void step();
+    Playback& playback() { return playback_; }
+
+  private:
+    Trainer& trainer_;
+    ManualScoringClock* clock_;
+    Playback playback_;
+    Renderer renderer_;
+    AudioSink sink_;
+    std::vector<float> buffer_;
+    std::uint32_t start_ = 0;
+    std::uint32_t now_ = 0;
+    std::uint64_t framesDone_ = 0;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,100 @@
+#include "engine/trainer.h"
+
+#include "keying/serial_key.h"
+
+namespace quorvel {
+namespace {
+
+ScoringFiles filesIn(const std::filesystem::path& dir) {
+    if (dir.empty())
+        return {};
+    return ScoringFiles::in(DataPaths(dir));
+}
+
+}  // namespace
+
+PlaybackHooks playbackHooks(Trainer& trainer) {
+    PlaybackHooks hooks;
+    hooks.clearQueue = [&trainer] { trainer.keying().clearQueue(); };
+    hooks.elementLength = [&trainer](std::uint32_t nominal, bool dash, std::uint32_t now) {
+        return trainer.elementLength(nominal, dash, now);
+    };
+    hooks.spaceExpected = [&trainer] { return trainer.keying().spaceExpected(); };
+    return hooks;
+}
+
+Trainer::Trainer(TrainerOptions options)
+    : options_(std::move(options)),
+      document_(settings_, flags_),
+      scoring_(settings_, flags_, document_, options_.clock ? *options_.clock : systemClock_,
+               filesIn(options_.dataDirectory)),
+      keying_(settings_, flags_, document_),
+      receive_(settings_, flags_, document_, playbackHooks(*this), &KeyingEngine::tickNow),
+      sending_(settings_, flags_, document_, keying_,
+               SendingHooks{[this] { receive_.stop(); },
+                            [this] {
+                                const SerialPortInfo* port =
+                                    options_.serialPort ? &*options_.serialPort : nullptr;
+                                return makeSerialKeySource(port, flags_, settings_,
+                                                           document_.view());
+                            }}) {
+    document_.setScoring(&scoring_);
+    document_.reset();
+}
+
+Trainer::~Trainer() {
+    shutdown();
+}
+
+void Trainer::setView(PracticeView* view) {
+    document_.setView(view);
+}
+
+bool Trainer::startThreads() {
+    return keying_.start();
+}
+
+void Trainer::shutdown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    sending_.closeKeying();
+    receive_.stop();
+    keying_.stop();
+}
+
+void Trainer::rxStart() {
+    if (PracticeSettings::get(settings_.Mode) == 1) {
+        sending_.startSending();
+        return;
+    }
+    startBandEffects(flags_);
+    receive_.startReceive();
+}
+
+void Trainer::rxStop() {
+    sending_.stopKeying();
+    stopBandEffects(flags_, audio_);
+    scoring_.refreshStatusLines();
+}
+
+void Trainer::togglePause() {
+    if (flags_.PlaybackRunning.load(std::memory_order_acquire) != 0)
+        receive_.togglePause();
+    else
+        sending_.togglePause();
+}
+
+void Trainer::switchLanguage(bool latin) {
+    if (flags_.DemoMode.load(std::memory_order_relaxed) != 0)
+        receive_.stop();
+    document_.switchLanguage(latin);
+    PracticeSettings::set(settings_.Lang, latin ? 0 : 1);
+}
+
+std::uint32_t Trainer::elementLength(std::uint32_t nominalMs, bool dash, std::uint32_t now) const {
+    const int length = ElementLengthJitter(static_cast<int>(nominalMs), dash, now, settings_);
+    return static_cast<std::uint32_t>(length < 0 ? 0 : length);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,84 @@
+// The engine context: one object owns the settings, the shared flags, the document, scoring,
+// keying (queue and threads) and the receive and sending controls. Front ends build one.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "audio/band_chain.h"
+#include "keying/keying_engine.h"
+#include "keying/port_list.h"
+#include "keying/sending_control.h"
+#include "keying/shared_flags.h"
+#include "practice/document.h"
+#include "practice/receive_control.h"
+#include "practice/scoring.h"
+#include "storage/paths.h"
+#include "storage/settings.h"
+
+namespace quorvel {
+
+struct TrainerOptions {
+    // Where the logs go; an empty data directory writes no logs.
+    std::filesystem::path dataDirectory;
+    // Run clock and local time of scoring; null for the system clock.
+    const ScoringClock* clock = nullptr;
+    // The serial port a sending run opens; none when nothing is chosen.
+    std::optional<SerialPortInfo> serialPort;
+};
+
+class Trainer {
+  public:
+    explicit Trainer(TrainerOptions options = {});
+    ~Trainer();
+    Trainer(const Trainer&) = delete;
+    Trainer& operator=(const Trainer&) = delete;
+
+    PracticeSettings& settings() { return settings_; }
+    SharedFlags& flags() { return flags_; }
+    AudioState& audio() { return audio_; }
+    TelegramDocument& document() { return document_; }
+    Scoring& scoring() { return scoring_; }
+    KeyingEngine& keying() { return keying_; }
+    ReceiveControl& receive() { return receive_; }
+    SendingControl& sending() { return sending_; }
+
+    // Wiring of the front end, before the threads start.
+    void setView(PracticeView* view);
+    void setSerialPort(std::optional<SerialPortInfo> port) {
+        options_.serialPort = std::move(port);
+    }
+
+    // The keying threads (real time). Not for simulated runs.
+    bool startThreads();
+    // Window close: key released, playback and serial key stopped, keying threads joined.
+    void shutdown();
+
+    // The window's commands.
+    void rxStart();
+    void rxStop();
+    void togglePause();
+    void switchLanguage(bool latin);
+
+    // Keyed length of an element in receive playback, with the band's uneven lengths.
+    std::uint32_t elementLength(std::uint32_t nominalMs, bool dash, std::uint32_t now) const;
+
+  private:
+    TrainerOptions options_;
+    SystemScoringClock systemClock_;
+    PracticeSettings settings_;
+    SharedFlags flags_;
+    AudioState audio_;
+    TelegramDocument document_;
+    Scoring scoring_;
+    KeyingEngine keying_;
+    ReceiveControl receive_;
+    SendingControl sending_;
+    bool shutDown_ = false;
+};
+
+// The playback hooks of a trainer: queue clearing, element jitter and the blank test.
+PlaybackHooks playbackHooks(Trainer& trainer);
+
+}  // namespace quorvel
