@@ -68,7 +68,8 @@ std::u16string keyTypeLabel(KeyType type);
 
 // Samples `lines` every 10 ms for 1.5 s on its own thread, so the window keeps painting, then
 // reports the label through view.keyTypeChanged (AUTO read at that moment). A cancelled probe
-// reports nothing.
+// reports nothing. cancel() waits for that call, so the view must not block on the thread
+// that stops the key.
 class KeyTypeProbe {
   public:
     KeyTypeProbe(ModemStatusSource& lines, const PracticeSettings& settings, PracticeView& view);
