@@ -60,7 +60,7 @@ void run(benchmark::State& state, PracticeSettings& settings, bool bandActive) {
         benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();
     }
-    const auto frames = static_cast<double>(state.iterations() * kBufferFrames);
+    const double frames = static_cast<double>(state.iterations()) * kBufferFrames;
     using C = benchmark::Counter;
     state.counters["ns_per_frame"] = C(frames * 1e-9, C::kIsRate | C::kInvert);
     state.counters["budget_pct"] = C(frames * kBudgetPerFrame / 100.0, C::kIsRate | C::kInvert);

@@ -28,7 +28,10 @@ std::vector<unsigned char> readAll(const fs::path& p) {
 }
 
 std::uint32_t u32(const std::vector<unsigned char>& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        v = v << 8 | b[at + i];
+    return v;
 }
 std::uint16_t u16(const std::vector<unsigned char>& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
