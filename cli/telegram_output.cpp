@@ -94,11 +94,18 @@ void PrintingView::showMessage(const std::u16string& text) {
 }
 
 void PrintingView::showTelegramResult(const TelegramResult& result) {
-    TelegramReport report = currentTelegramReport(document_);
+    TelegramReport report;
+    int generation = 0;
     {
+        TelegramDocument::Lock docLock = document_.lock();
+        report = currentTelegramReport(document_);
+        generation = document_.setGeneration();
+    }
+    {
+        // Never the document lock inside this one: printUnfinished takes them the other way.
         std::lock_guard lock(mutex_);
         printedNumber_ = report.number;
-        printedGeneration_ = document_.setGeneration();
+        printedGeneration_ = generation;
     }
     if (decorate)
         decorate(report, result);
