@@ -17,19 +17,25 @@ void splitInto(std::basic_string_view<Ch> line, Out& fields) {
     };
     auto* field = &next();
     bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const Ch c = line[i];
-        if (c == Ch('"')) {
-            if (quoted && i + 1 < line.size() && line[i + 1] == Ch('"')) {
-                field->push_back(c);
-                ++i;
-            } else {
-                quoted = !quoted;
-            }
-        } else if (c == Ch(',') && !quoted) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        // Copy the run up to the next quote (or comma outside quotes) in one step.
+        std::size_t stop = i;
+        while (stop < line.size() && line[stop] != Ch('"') && (quoted || line[stop] != Ch(',')))
+            ++stop;
+        field->append(line.data() + i, stop - i);
+        i = stop;
+        if (i >= line.size())
+            break;
+        if (line[i] == Ch(',')) {
             field = &next();
+            ++i;
+        } else if (quoted && i + 1 < line.size() && line[i + 1] == Ch('"')) {
+            field->push_back(Ch('"'));
+            i += 2;
         } else {
-            field->push_back(c);
+            quoted = !quoted;
+            ++i;
         }
     }
     fields.resize(n);
