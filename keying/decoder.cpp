@@ -70,6 +70,10 @@ void KeyingDecoder::misplaced() {
 
 void KeyingDecoder::decodeCharacter(std::string_view code) {
     TelegramDocument::Lock lock = document_.lock();
+    // A finished set takes nothing more: an end signal would open its last card again and a
+    // correction would cut characters off the finished telegram.
+    if (document_.telegramFinished())
+        return;
     const bool latin = document_.latinMode();
     if (latin) {
         if (flags_.LeadInActive.load(std::memory_order_relaxed) != 0)

@@ -39,8 +39,8 @@ KeyingSampler::KeyingSampler(const PracticeSettings& settings, SharedFlags& flag
 }
 
 void KeyingSampler::restart(std::uint32_t now) {
-    dot_.raw = dot_.debounced = false;
-    dash_.raw = dash_.debounced = false;
+    dot_ = Contact{false, false, now};
+    dash_ = Contact{false, false, now};
     previousKeyed_ = false;
     keyerOn_ = false;
     keyerDot_ = keyerDash_ = false;

@@ -210,6 +210,12 @@ TEST_F(DecoderTest, EndSignalShowsTheCardThenMovesToTheNextTelegram) {
     EXPECT_EQ(view.lastMessage(), u"終了");
     key(u"4");  // a finished set takes nothing more
     EXPECT_EQ(scoring.keyed.back(), u'3');
+    goOn(true);
+    decoder.decodeCharacter(kSignalCorrection);
+    decoder.decodeCharacter(kSignalVE);
+    EXPECT_EQ(entered(Text), u"3");
+    EXPECT_EQ(view.results.size(), 2u);
+    EXPECT_EQ(scoring.finishedSets, 1);
 }
 
 // A view whose result card uses the document from another thread, as a window would.
