@@ -51,12 +51,15 @@ std::vector<std::u16string_view> split(std::u16string_view s, char16_t sep) {
     }
 }
 
-// Lines without their LF and a trailing CR.
+// Lines without their LF, a trailing CR and a leading byte-order mark.
 std::vector<std::u16string_view> lines(std::u16string_view text) {
     auto out = split(text, u'\n');
-    for (auto& line : out)
+    for (auto& line : out) {
         if (!line.empty() && line.back() == u'\r')
             line.remove_suffix(1);
+        if (!line.empty() && line.front() == u'\uFEFF')  // a mark at the start of a joined file
+            line.remove_prefix(1);
+    }
     return out;
 }
 

@@ -165,6 +165,21 @@ TEST(JapaneseText, SmallHelpers) {
     EXPECT_EQ(cleanText(u"あ い\tう\u3000ん\nカ」"), u"アイウンカ」");
 }
 
+TEST(JapaneseTables, JoinedFilesWithMarksAndCrLf) {
+    const auto t = parseJapaneseTables(
+        "\xEF\xBB\xBFT\tア・イ\tX[K]」\r\n# note\r\nW\tア・イ\tK\tア,イ\r\n"
+        "\xEF\xBB\xBFW\tア・イ\tK\tウ\nW\tア・イ\tL\t\nbroken line\n",
+        "ヤマダ タロウ\r\n");
+    ASSERT_EQ(t.templates.size(), 1u);
+    EXPECT_EQ(t.templates[0].text, u"X[K]」");
+    ASSERT_EQ(t.wordLists.size(), 3u);
+    EXPECT_EQ(t.wordLists[0].words, (std::vector<std::u16string>{u"ア", u"イ"}));
+    EXPECT_EQ(t.findWordList(u"K"), 0);  // the first list of a key counts
+    EXPECT_TRUE(t.wordLists[2].words.empty());
+    EXPECT_EQ(t.templatesOfTheme(u"ア・イ"), std::vector<int>{0});
+    EXPECT_EQ(t.addressees, std::vector<std::u16string>{u"ヤマダ タロウ"});
+}
+
 TEST(JapaneseText, TemplateExpansion) {
     RandomGenerator r;
     r.seed(3);

@@ -18,8 +18,7 @@ class TempDir {
         std::filesystem::path root =
             base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ =
-            root / (std::string("telegram_file_") + info->test_suite_name() + "_" + info->name());
+        path_ = root / (std::string("quorvel_") + info->test_suite_name() + "_" + info->name());
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
