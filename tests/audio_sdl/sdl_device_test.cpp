@@ -128,11 +128,17 @@ TEST(SdlAudioDevice, StartsWithASilentBuffer) {
         std::this_thread::sleep_for(60ms);
     }
     const auto raw = readFloats(file);
-    ASSERT_GT(raw.size(), 2 * silentFrames * channels);
-    for (std::size_t i = 0; i < silentFrames * channels; ++i)
-        ASSERT_EQ(raw[i], 0.0f) << "sample " << i;
-    // The envelope starts right after: the second frame rendered is already audible.
-    EXPECT_NE(raw[(silentFrames + 1) * channels], 0.0f);
+    std::size_t first = 0;
+    while (first * channels < raw.size() && raw[first * channels] == 0.0f)
+        ++first;
+    ASSERT_LT(first * channels, raw.size()) << "the key never sounded";
+    // SDL may add silence of its own while the device is still paused; never less than the
+    // one buffer, and the tone then rises from nothing along the envelope.
+    EXPECT_GT(first, silentFrames);
+    for (std::size_t k = 0; k < 50 && (first + k) * channels < raw.size(); ++k)
+        ASSERT_LE(std::fabs(raw[(first + k) * channels]),
+                  0.3f * 0.02f * static_cast<float>(k + 2) + 1e-6f)
+            << "frame " << k << " of the tone";
 }
 
 TEST(SdlAudioDevice, WithoutAUsableDriverTheProgramGoesOnSilently) {
