@@ -68,7 +68,6 @@ struct ScoringFiles {
     }
 };
 
-
 // The document calls it under its lock; the methods take that lock themselves as well, so the
 // tallies and the log files see one judgement at a time whichever thread scores. Only the
 // status lines are refreshed without the lock (from the window's timer): what they show is
