@@ -247,16 +247,22 @@ TEST(BandChain, EveryEffectTogetherStaysInRange) {
     }
 }
 
-TEST(ElementLengthJitter, VariesOnlyWhenUnevenLengthIsOn) {
-    for (std::uint32_t tick : {0u, 12345u, 0xFFFFFFF0u}) {
-        EXPECT_EQ(ElementLengthJitter(80, false, tick, false), 80);
-        EXPECT_EQ(ElementLengthJitter(5, true, tick, false), 5);
-    }
+TEST(ElementLengthJitter, VariesOnlyWhenUnevenLengthIsOnWhateverTheChain) {
     PracticeSettings settings;
-    EXPECT_EQ(ElementLengthJitter(240, true, 999, settings), 240);
+    for (std::uint32_t tick : {0u, 12345u, 0xFFFFFFF0u}) {
+        EXPECT_EQ(ElementLengthJitter(240, true, tick, settings), 240);
+        EXPECT_EQ(ElementLengthJitter(5, false, tick, settings), 5);
+    }
     settings.BandUnevenLength.store(1);
-    EXPECT_EQ(ElementLengthJitter(240, true, 999, settings),
-              ElementLengthJitter(240, true, 999, true));
+    int differing = 0;
+    for (std::uint32_t tick = 0; tick < 1100; tick += 11) {
+        const int dash = ElementLengthJitter(240, true, tick, settings);
+        differing += dash != 240;
+        // Elements starting within the same 11 ms share their factor.
+        for (std::uint32_t d = 1; d < 11; ++d)
+            ASSERT_EQ(ElementLengthJitter(240, true, tick + d, settings), dash);
+    }
+    EXPECT_GT(differing, 90);
 }
 
 TEST(ElementLengthJitter, StaysInsideItsRangeAndNeverBelowTwentyMs) {
@@ -269,28 +275,20 @@ TEST(ElementLengthJitter, StaysInsideItsRangeAndNeverBelowTwentyMs) {
         dotMax = std::max(dotMax, dot);
         dashMin = std::min(dashMin, dash);
         dashMax = std::max(dashMax, dash);
-        ASSERT_GE(ElementLengthJitter(20, false, tick, true), 20);
-        ASSERT_GE(ElementLengthJitter(20, true, tick, true), 20);
-        ASSERT_GE(ElementLengthJitter(1, false, tick, true), 20);
-        twentyHeld |= ElementLengthJitter(20, false, tick, true) == 20;
+        const int shortest = ElementLengthJitter(20, false, tick, true);
+        ASSERT_GE(shortest, 20);
+        ASSERT_GE(ElementLengthJitter(1, true, tick, true), 20);
+        twentyHeld |= shortest == 20;
     }
+    EXPECT_TRUE(twentyHeld);  // a 20 ms dot scaled down comes back as 20
     EXPECT_GE(dotMin, 82);
-    EXPECT_LE(dotMax, 118);
     EXPECT_LT(dotMin, 86);
+    EXPECT_LE(dotMax, 118);
     EXPECT_GT(dotMax, 114);
     EXPECT_GE(dashMin, 234);
-    EXPECT_LE(dashMax, 366);
     EXPECT_LT(dashMin, 246);
+    EXPECT_LE(dashMax, 366);
     EXPECT_GT(dashMax, 354);
-    EXPECT_TRUE(twentyHeld);
-}
-
-TEST(ElementLengthJitter, ElementsStartingInTheSameElevenMsShareTheirFactor) {
-    for (std::uint32_t base : {0u, 1100u, 55000u}) {
-        const int first = ElementLengthJitter(240, true, base, true);
-        for (std::uint32_t d = 1; d < 11; ++d)
-            EXPECT_EQ(ElementLengthJitter(240, true, base + d, true), first);
-    }
 }
 
 }  // namespace

@@ -189,13 +189,5 @@ TEST(Renderer, EveryChannelCarriesTheSameValue) {
     }
 }
 
-TEST(Renderer, RejectsAnUnusableFormat) {
-    PracticeSettings settings;
-    SharedFlags flags;
-    AudioState audio;
-    EXPECT_THROW(Renderer(settings, flags, audio, 0, 2), std::invalid_argument);
-    EXPECT_THROW(Renderer(settings, flags, audio, 48000, 0), std::invalid_argument);
-}
-
 }  // namespace
 }  // namespace quorvel
