@@ -27,7 +27,12 @@ bool spaceExpected(const TelegramDocument& document) {
         position = document.textCursor();
     else
         return false;
-    const std::u16string field = document.field(document.currentIndex(), section);
+    // Read in place: the keying thread asks this on every sample of a long pause.
+    const SharedTelegramList set = document.currentSet();
+    const auto index = static_cast<std::size_t>(document.currentIndex());
+    if (!set || index >= set->size())
+        return false;
+    const std::u16string& field = (*set)[index].field(section);
     return position >= 0 && position < length(field) &&
            isBlank(field[static_cast<std::size_t>(position)]);
 }

@@ -77,7 +77,10 @@ class KeyingEngine {
     KeyingSampler sampler_;
     KeyingDecoder decoder_;
 
+    // Release on start/stop, acquire on reading: a caller that sees the threads stopped also
+    // sees everything they did (the joins came before the store).
     std::atomic<bool> running_{false};
+    // Relaxed: only a request to the loops; the joins order everything else.
     std::atomic<bool> stopRequested_{false};
     std::thread keyingThread_;
     std::thread consumerThread_;
