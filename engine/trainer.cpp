@@ -5,10 +5,12 @@
 namespace quorvel {
 namespace {
 
-ScoringFiles filesIn(const std::filesystem::path& dir) {
-    if (dir.empty())
+ScoringFiles filesIn(const TrainerOptions& options) {
+    if (options.dataDirectory.empty())
         return {};
-    return ScoringFiles::in(DataPaths(dir));
+    ScoringFiles files = ScoringFiles::in(DataPaths(options.dataDirectory));
+    files.sync = options.syncLogs;
+    return files;
 }
 
 }  // namespace
@@ -27,7 +29,7 @@ Trainer::Trainer(TrainerOptions options)
     : options_(std::move(options)),
       document_(settings_, flags_),
       scoring_(settings_, flags_, document_, options_.clock ? *options_.clock : systemClock_,
-               filesIn(options_.dataDirectory)),
+               filesIn(options_)),
       keying_(settings_, flags_, document_),
       receive_(settings_, flags_, document_, playbackHooks(*this), &KeyingEngine::tickNow),
       sending_(settings_, flags_, document_, keying_,

@@ -22,6 +22,9 @@ namespace quorvel {
 struct TrainerOptions {
     // Where the logs go; an empty data directory writes no logs.
     std::filesystem::path dataDirectory;
+    // Flush the rewritten character log to the disk before it replaces the old one. A
+    // simulated run may skip it: the rename alone still survives a killed process.
+    bool syncLogs = true;
     // Run clock and local time of scoring; null for the system clock.
     const ScoringClock* clock = nullptr;
     // The serial port a sending run opens; none when nothing is chosen.

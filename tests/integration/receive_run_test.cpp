@@ -15,7 +15,12 @@ struct ReceiveRun {
         trainer.settings().WPM = wpm;
     }
     ManualScoringClock clock;
-    Trainer trainer{TrainerOptions{{}, &clock, {}}};
+    Trainer trainer{options()};
+    TrainerOptions options() {
+        TrainerOptions o;
+        o.clock = &clock;
+        return o;
+    }
     test::RecordingView view;
 };
 
