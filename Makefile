@@ -11,7 +11,7 @@ build: deps
 	cmake --build --preset default
 
 run: build
-	$(CLI) encode "$$(printf "%s" "フユノヨルニマドカラミエルホシゾラハ」")"
+	$(CLI) receive --realtime
 
 test: test-default test-asan test-tsan
 
