@@ -76,11 +76,14 @@ bool parseTimingScript(std::string_view text, TimingScript& script, TimingParseE
 }
 
 std::uint32_t playTimingScript(KeyingEngine& engine, SharedFlags& flags, const TimingScript& script,
-                               std::uint32_t now) {
+                               std::uint32_t now,
+                               const std::function<void(std::uint32_t)>& onTick) {
     for (const ContactSegment& seg : script) {
         flags.keyboardDot.store(seg.dot ? 1 : 0, std::memory_order_relaxed);
         flags.keyboardDash.store(seg.dash ? 1 : 0, std::memory_order_relaxed);
         for (std::uint32_t k = 0; k < seg.ms; ++k) {
+            if (onTick)
+                onTick(now);
             engine.step(now++);
             engine.drain();
         }

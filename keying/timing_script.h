@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +34,10 @@ struct TimingParseError {
 bool parseTimingScript(std::string_view text, TimingScript& script, TimingParseError& error);
 
 // Plays a script on the keyboard contacts, one sample and one consumer pass per millisecond,
-// from tick `now` on; returns the tick after the last sample.
+// from tick `now` on; returns the tick after the last sample. onTick, when given, is told each
+// tick before its sample (a simulated clock follows it).
 std::uint32_t playTimingScript(KeyingEngine& engine, SharedFlags& flags, const TimingScript& script,
-                               std::uint32_t now);
+                               std::uint32_t now,
+                               const std::function<void(std::uint32_t)>& onTick = {});
 
 }  // namespace quorvel

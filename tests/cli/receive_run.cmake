@@ -1,0 +1,28 @@
+# Runs a simulated receive with WAV export into DIR and checks the output and the files.
+file(REMOVE_RECURSE ${DIR})
+execute_process(COMMAND ${CLI} receive --wpm 40 --data-dir ${DIR} --wav ${DIR}/run.wav
+  OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "receive exited with ${rc}")
+endif()
+foreach(pattern "telegram 1\n" "telegram 2\n" "text.marks 1+\n"
+        "score count=[0-9]+ correct=[0-9]+ wrong=0 rate=100 points=[0-9]+ maxPoints=[0-9]+ penalty=0 grade=S\n"
+        "message 終了\n" "result 正答率 100%")
+  if(NOT out MATCHES "${pattern}")
+    message(FATAL_ERROR "missing '${pattern}' in:\n${out}")
+  endif()
+endforeach()
+foreach(f run.wav telegram_practice_log.csv telegram_practice_char_log.csv telegram_practice_log.txt)
+  if(NOT EXISTS ${DIR}/${f})
+    message(FATAL_ERROR "${f} was not written")
+  endif()
+endforeach()
+file(SIZE ${DIR}/run.wav size)
+if(size LESS 1000000)
+  message(FATAL_ERROR "run.wav holds only ${size} bytes")
+endif()
+file(STRINGS ${DIR}/telegram_practice_log.csv done REGEX ",\"完了\"$")
+list(LENGTH done finished)
+if(NOT finished EQUAL 1)
+  message(FATAL_ERROR "expected one finished-set row, found ${finished}")
+endif()
