@@ -1,6 +1,11 @@
 #include "engine/trainer.h"
 
+#include <chrono>
+
+#include "generation/random_set.h"
 #include "keying/serial_key.h"
+#include "practice/telegram_file.h"
+#include "storage/char_log.h"
 
 namespace quorvel {
 namespace {
@@ -92,6 +97,27 @@ void Trainer::switchLanguage(bool latin) {
         receive_.stop();
     document_.switchLanguage(latin);
     PracticeSettings::set(settings_.Lang, latin ? 0 : 1);
+}
+
+void Trainer::generateRandomSet(const DataPaths& paths) {
+    stopDemo();
+    CharStats stats;
+    if (PracticeSettings::get(settings_.WeakTelegram) != 0)
+        readCharLog(paths.charLog(), stats);  // a missing log means no statistics
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    quorvel::generateRandomSet(document_, settings_, random_, generatorFiles(paths), stats,
+                               static_cast<std::uint32_t>(seconds.count()));
+}
+
+bool Trainer::loadTelegramFile(const std::filesystem::path& file) {
+    stopDemo();
+    return quorvel::loadTelegramFile(document_, file);
+}
+
+void Trainer::stopDemo() {
+    if (flags_.DemoMode.load(std::memory_order_relaxed) != 0)
+        receive_.stop();
 }
 
 std::uint32_t Trainer::elementLength(std::uint32_t nominalMs, bool dash, std::uint32_t now) const {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "audio/band_chain.h"
+#include "generation/random.h"
 #include "keying/keying_engine.h"
 #include "keying/port_list.h"
 #include "keying/sending_control.h"
@@ -64,10 +65,20 @@ class Trainer {
     void togglePause();
     void switchLanguage(bool latin);
 
+    // "ランダム生成": a new random set in the practice language, from the generator files of
+    // `paths` and, for weak-character telegrams, its character log.
+    void generateRandomSet(const DataPaths& paths);
+    // "電報読込": false (and the view was told) when the file cannot be used.
+    bool loadTelegramFile(const std::filesystem::path& file);
+    RandomGenerator& random() { return random_; }
+
     // Keyed length of an element in receive playback, with the band's uneven lengths.
     std::uint32_t elementLength(std::uint32_t nominalMs, bool dash, std::uint32_t now) const;
 
   private:
+    // Any command but stop, demo and pause ends a running demo first.
+    void stopDemo();
+
     TrainerOptions options_;
     SystemScoringClock systemClock_;
     PracticeSettings settings_;
@@ -78,6 +89,7 @@ class Trainer {
     KeyingEngine keying_;
     ReceiveControl receive_;
     SendingControl sending_;
+    RandomGenerator random_;
     bool shutDown_ = false;
 };
 

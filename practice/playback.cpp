@@ -33,7 +33,6 @@ void Playback::clearContacts() {
 }
 
 void Playback::begin(std::uint32_t now, bool demo) {
-    flags_.PlaybackRunning.store(1, std::memory_order_release);
     clearContacts();
     set_ = document_.currentSet();
     latin_ = document_.latinMode();

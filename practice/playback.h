@@ -32,7 +32,8 @@ class Playback {
     Playback(const PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
              PlaybackHooks hooks);
 
-    // Starts a run over the document's current set at tick now (PlaybackRunning is set here).
+    // Starts a run over the document's current set at tick now. The caller sets
+    // PlaybackRunning first: a stop that comes before the run begins is not undone.
     void begin(std::uint32_t now, bool demo);
     // Advances the run to tick now; false once it has ended, finished or stopped.
     bool step(std::uint32_t now);

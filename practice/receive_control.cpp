@@ -21,8 +21,10 @@ ReceiveControl::ReceiveControl(PracticeSettings& settings, SharedFlags& flags,
       clock_(std::move(clock)) {}
 
 ReceiveControl::~ReceiveControl() {
-    stop();
-    if (thread_.joinable()) thread_.join();
+    // The view may be gone by now: end the playback without telling it.
+    halt();
+    if (thread_.joinable())
+        thread_.join();
     reapLingering();
 }
 
@@ -33,11 +35,13 @@ bool ReceiveControl::running() const {
 void ReceiveControl::clearLine() {
     flags_.zeroContacts();
     flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
-    if (hooks_.clearQueue) hooks_.clearQueue();
+    if (hooks_.clearQueue)
+        hooks_.clearQueue();
 }
 
 void ReceiveControl::reapLingering() {
-    if (lingering_.joinable()) lingering_.join();
+    if (lingering_.joinable())
+        lingering_.join();
 }
 
 bool ReceiveControl::launch(bool demo, const char16_t* failure) {
@@ -48,14 +52,16 @@ bool ReceiveControl::launch(bool demo, const char16_t* failure) {
         thread_ = std::thread([this, run, demo] {
             Playback playback(settings_, flags_, document_, hooks_);
             playback.begin(clock_(), demo);
-            while (playback.step(clock_())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            while (playback.step(clock_()))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             std::lock_guard lock(run->mutex);
             run->done = true;
             run->finished.notify_all();
         });
     } catch (const std::system_error&) {
         flags_.PlaybackRunning.store(0, std::memory_order_release);
-        if (demo) flags_.DemoMode.store(0, std::memory_order_relaxed);
+        if (demo)
+            flags_.DemoMode.store(0, std::memory_order_relaxed);
         document_.view().messageBox(u"ERROR", failure, MessageIcon::Error);
         return false;
     }
@@ -74,7 +80,8 @@ bool ReceiveControl::startReceive() {
 
 bool ReceiveControl::startDemo(const std::function<void()>& stopKeySource) {
     stop();
-    if (stopKeySource) stopKeySource();
+    if (stopKeySource)
+        stopKeySource();
     flags_.keyboardKeyingEnabled.store(0, std::memory_order_relaxed);
     flags_.zeroContacts();
     document_.reset();
@@ -94,16 +101,19 @@ void ReceiveControl::togglePause() {
         document_.view().pauseChanged(true);
     } else {
         flags_.PlaybackPaused.store(0, std::memory_order_release);
-        document_.view().showMessage(flags_.DemoMode.load(std::memory_order_relaxed) != 0
-                                         ? u"デモ送信再開"
-                                         : u"再開");
+        document_.view().showMessage(
+            flags_.DemoMode.load(std::memory_order_relaxed) != 0 ? u"デモ送信再開" : u"再開");
         document_.view().pauseChanged(false);
     }
 }
 
 void ReceiveControl::stop() {
-    flags_.PlaybackPaused.store(0, std::memory_order_release);
     document_.view().pauseChanged(false);
+    halt();
+}
+
+void ReceiveControl::halt() {
+    flags_.PlaybackPaused.store(0, std::memory_order_release);
     if (thread_.joinable()) {
         flags_.PlaybackRunning.store(0, std::memory_order_release);
         std::unique_lock lock(run_->mutex);

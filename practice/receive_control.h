@@ -15,7 +15,7 @@
 namespace quorvel {
 
 class ReceiveControl {
-public:
+  public:
     using Clock = std::function<std::uint32_t()>;  // ms tick
 
     ReceiveControl(PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
@@ -34,9 +34,10 @@ public:
     void stop();
     bool running() const;
 
-private:
+  private:
     struct Run;
     bool launch(bool demo, const char16_t* failure);
+    void halt();
     void clearLine();
     void reapLingering();
 

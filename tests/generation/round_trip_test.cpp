@@ -96,6 +96,7 @@ TEST(GeneratedSets, SimulatedReceptionOfAJapaneseSetMatchesTheModel) {
     Playback playback(settings, flags, doc, hooks);
     std::uint32_t now = 1000;
     engine.restartTiming(now);
+    flags.PlaybackRunning = 1;
     playback.begin(now, false);
     for (int guard = 0; guard < 30 * 60 * 1000; ++guard) {
         const bool more = playback.step(++now);

@@ -15,13 +15,13 @@ struct ReceiveRun {
         trainer.settings().WPM = wpm;
     }
     ManualScoringClock clock;
+    test::RecordingView view;  // outlives the trainer, which reports to it
     Trainer trainer{options()};
     TrainerOptions options() {
         TrainerOptions o;
         o.clock = &clock;
         return o;
     }
-    test::RecordingView view;
 };
 
 void expectReceptionEqualsModel(bool latin, int wpm) {

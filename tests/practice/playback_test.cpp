@@ -26,6 +26,7 @@ class PlaybackTest : public ::testing::Test {
         Playback playback(settings, flags, document, hooks);
         std::vector<ContactRun> runs;
         std::uint32_t t = start;
+        flags.PlaybackRunning = 1;
         playback.begin(t, demo);
         while (true) {
             const bool dot = flags.serialDot.load() != 0;
@@ -191,6 +192,7 @@ TEST_F(PlaybackTest, SpeedChangeTakesEffectAtTheNextElement) {
 
 TEST_F(PlaybackTest, StopEndsTheRunAndReleasesTheLine) {
     Playback playback(settings, flags, document, hooks);
+    flags.PlaybackRunning = 1;
     playback.begin(0, false);
     std::uint32_t t = 0;
     while (!flags.serialDash.load() && !flags.serialDot.load())

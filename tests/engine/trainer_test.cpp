@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "engine/simulated_run.h"
+#include "tests/support/recording_view.h"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path scratchDir(const std::string& name) {
+    const char* base = std::getenv("QUORVEL_TEST_TMP");
+    fs::path dir = fs::path(base ? base : fs::temp_directory_path().string()) / "engine" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+struct TrainerTest : ::testing::Test {
+    TrainerTest() { trainer.setView(&view); }
+    test::RecordingView view;
+    ManualScoringClock clock;
+    Trainer trainer{[this] {
+        TrainerOptions o;
+        o.clock = &clock;
+        return o;
+    }()};
+};
+
+TEST_F(TrainerTest, GeneratedSetsFollowThePracticeLanguage) {
+    const DataPaths paths(scratchDir("generate"), {QUORVEL_RESOURCES});
+    trainer.generateRandomSet(paths);
+    EXPECT_TRUE(trainer.document().setActive());
+    EXPECT_EQ(trainer.document().telegramCount(), 10);
+    EXPECT_FALSE(trainer.document().latinMode());
+
+    trainer.switchLanguage(true);
+    EXPECT_EQ(trainer.settings().Lang.load(), 0);
+    trainer.generateRandomSet(paths);
+    EXPECT_EQ(trainer.document().telegramCount(), 200);
+    EXPECT_TRUE(trainer.document().latinMode());
+}
+
+TEST_F(TrainerTest, UnreadableTelegramFileChangesNothing) {
+    const fs::path empty = scratchDir("load") / "empty.txt";
+    std::ofstream(empty).put('\n');
+    EXPECT_FALSE(trainer.loadTelegramFile(empty));
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].text, u"和文電報テキストファイルを読み込めません。");
+    EXPECT_FALSE(trainer.document().setActive());
+}
+
+TEST_F(TrainerTest, LanguageSwitchEndsARunningDemo) {
+    trainer.settings().WPM = 40;
+    ASSERT_TRUE(trainer.receive().startDemo());
+    EXPECT_EQ(trainer.settings().Mode.load(), 1);
+    trainer.switchLanguage(true);
+    EXPECT_FALSE(trainer.receive().running());
+    EXPECT_EQ(trainer.flags().DemoMode.load(), 0);
+    EXPECT_EQ(trainer.flags().serialDot.load() + trainer.flags().serialDash.load(), 0);
+}
+
+TEST_F(TrainerTest, PauseAppliesToThePlaybackWhileOneRuns) {
+    trainer.settings().WPM = 40;
+    trainer.settings().Mode = 0;
+    trainer.rxStart();
+    ASSERT_TRUE(trainer.receive().running());
+    EXPECT_EQ(trainer.flags().BandEffectsActive.load(), 1);
+    trainer.togglePause();
+    EXPECT_EQ(trainer.flags().PlaybackPaused.load(), 1);
+    EXPECT_EQ(view.lastMessage(), u"一旦停止中");
+    trainer.togglePause();
+    EXPECT_EQ(view.lastMessage(), u"再開");
+    trainer.rxStop();
+    EXPECT_FALSE(trainer.receive().running());
+    EXPECT_EQ(trainer.flags().BandEffectsActive.load(), 0);
+}
+
+}  // namespace
+}  // namespace quorvel
