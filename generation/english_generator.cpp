@@ -1,4 +1,5 @@
 #include "generation/english_generator.h"
+#include "storage/text_util.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,36 +34,6 @@ constexpr std::array<std::u16string_view, 5> kLevelNames = {u"BEGINNER", u"BASIC
 
 constexpr std::size_t kPairWords = 12;
 constexpr int kTextAttempts = 20;
-
-bool isBlank(char16_t c) {
-    return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ' || c == u'\u3000';
-}
-
-std::u16string_view trimmed(std::u16string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-// Trimmed lines, without empty and "#" lines.
-std::vector<std::u16string_view> usableLines(std::u16string_view text) {
-    std::vector<std::u16string_view> out;
-    while (!text.empty()) {
-        const auto end = text.find(u'\n');
-        const auto line = trimmed(text.substr(0, end));
-        text = end == std::u16string_view::npos ? std::u16string_view() : text.substr(end + 1);
-        if (!line.empty() && line.front() != u'#')
-            out.push_back(line);
-    }
-    return out;
-}
-
-bool readDecoded(const std::filesystem::path& path, std::u16string& text) {
-    std::string bytes;
-    return !path.empty() && readWholeFile(path, bytes) && decodeText(bytes, text);
-}
 
 void appendUnique(std::vector<std::u16string>& list, std::u16string word) {
     if (std::find(list.begin(), list.end(), word) == list.end())
@@ -199,8 +170,8 @@ bool loadEnglishSources(const GeneratorFiles& files, std::vector<EnglishTemplate
                         EnglishDictionary& dictionary) {
     std::u16string templateText;
     std::u16string dictionaryText;
-    if (!readDecoded(files.find(kEnglishTemplatesFile), templateText) ||
-        !readDecoded(files.find(kEnglishDictionaryFile), dictionaryText))
+    if (!readDecodedFile(files.find(kEnglishTemplatesFile), templateText) ||
+        !readDecodedFile(files.find(kEnglishDictionaryFile), dictionaryText))
         return false;
     auto t = parseEnglishTemplates(templateText);
     auto d = parseEnglishDictionary(dictionaryText);

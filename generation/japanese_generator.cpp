@@ -1,4 +1,5 @@
 #include "generation/japanese_generator.h"
+#include "storage/text_util.h"
 
 #include <algorithm>
 #include <string>
@@ -30,10 +31,6 @@ constexpr std::array<std::u16string_view, 16> kPhrases = {
 constexpr std::array<std::u16string_view, 6> kParticles = {u"ハ", u"ニ", u"デ",
                                                            u"ヲ", u"ト", u"カラ"};
 constexpr char16_t kClose = u'」';
-
-bool isBlank(char16_t c) {
-    return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ' || c == u'\u3000';
-}
 
 std::size_t clampedTarget(int target) {
     return static_cast<std::size_t>(std::clamp(target, kMinLength, kMaxLength));
@@ -290,23 +287,11 @@ std::string_view templateFileName(int level) {
 
 std::vector<std::u16string> readTemplateFile(const std::filesystem::path& path) {
     std::vector<std::u16string> lines;
-    std::string bytes;
     std::u16string text;
-    if (path.empty() || !readWholeFile(path, bytes) || !decodeText(bytes, text))
+    if (!readDecodedFile(path, text))
         return lines;
-    std::u16string_view rest = text;
-    while (!rest.empty()) {
-        const auto end = rest.find(u'\n');
-        std::u16string_view line = rest.substr(0, end);
-        rest = end == std::u16string_view::npos ? std::u16string_view() : rest.substr(end + 1);
-        while (!line.empty() && isBlank(line.front()))
-            line.remove_prefix(1);
-        while (!line.empty() && isBlank(line.back()))
-            line.remove_suffix(1);
-        if (line.empty() || line.front() == u'#')
-            continue;
+    for (std::u16string_view line : usableLines(text))
         lines.emplace_back(line);
-    }
     return lines;
 }
 
@@ -314,7 +299,7 @@ std::u16string cleanText(std::u16string_view text) {
     std::u16string out;
     out.reserve(text.size());
     for (char16_t c : text) {
-        if (isBlank(c))
+        if (isTextBlank(c))
             continue;
         if (c >= 0x3041 && c <= 0x3093)
             c = static_cast<char16_t>(c + 0x60);
@@ -363,7 +348,7 @@ int countField(std::u16string_view text) {
         --len;
     int count = 0;
     for (std::size_t i = 0; i < len; ++i)
-        if (!isBlank(text[i]))
+        if (!isTextBlank(text[i]))
             ++count;
     return count;
 }

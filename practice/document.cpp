@@ -1,4 +1,5 @@
 #include "practice/document.h"
+#include "storage/text_util.h"
 
 #include <algorithm>
 
@@ -17,13 +18,6 @@ int length(const std::u16string& s) {
 
 int pagesFor(int characters, int capacity) {
     return std::max(1, (characters + capacity - 1) / capacity);
-}
-
-std::u16string decimal(int v) {
-    std::u16string out;
-    for (char ch : std::to_string(v))
-        out.push_back(static_cast<char16_t>(ch));
-    return out;
 }
 
 }  // namespace
@@ -269,13 +263,13 @@ void TelegramDocument::clampPage() {
 
 PageLabels TelegramDocument::pageLabels() {
     Lock l = lock();
-    const std::u16string global = decimal(globalPage());
-    const std::u16string total = decimal(totalPages());
+    const std::u16string global = decimalText(globalPage());
+    const std::u16string total = decimalText(totalPages());
     PageLabels labels;
     labels.paper = global + u"/" + total;
-    labels.centre = decimal(pos_.telegramNumber) + u"通目 " + decimal(pos_.page + 1) + u"/" +
-                    decimal(std::max(modelPages(), inputPages())) + u"ページ  全体 " + global +
-                    u"/" + total;
+    labels.centre = decimalText(pos_.telegramNumber) + u"通目 " + decimalText(pos_.page + 1) +
+                    u"/" + decimalText(std::max(modelPages(), inputPages())) + u"ページ  全体 " +
+                    global + u"/" + total;
     return labels;
 }
 

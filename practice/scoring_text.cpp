@@ -1,4 +1,5 @@
 #include "practice/scoring_text.h"
+#include "storage/text_util.h"
 
 #include <cstdio>
 
@@ -8,19 +9,11 @@
 namespace quorvel {
 namespace {
 
-std::u16string ascii(std::string_view s) {
-    return std::u16string(s.begin(), s.end());
-}
-
 template <class... Args>
 std::u16string printed(const char* format, Args... args) {
     char buf[128];
     std::snprintf(buf, sizeof buf, format, args...);
-    return ascii(buf);
-}
-
-std::u16string num(long long v) {
-    return ascii(std::to_string(v));
+    return asciiText(buf);
 }
 
 std::u16string oneCharacter(char16_t c) {
@@ -51,17 +44,18 @@ int ratePercent(std::int64_t part, std::int64_t whole) {
 
 std::u16string scoreLineText(int points, int maxPoints, int penalty, int correct, int wrong,
                              int rate) {
-    return u"得点 " + num(points) + u" / " + num(maxPoints) + u"　減点 " + num(penalty) +
-           u"　正解 " + num(correct) + u"　誤答 " + num(wrong) + u"　正答率 " + num(rate) + u"%";
+    return u"得点 " + decimalText(points) + u" / " + decimalText(maxPoints) + u"　減点 " +
+           decimalText(penalty) + u"　正解 " + decimalText(correct) + u"　誤答 " +
+           decimalText(wrong) + u"　正答率 " + decimalText(rate) + u"%";
 }
 
 std::u16string runResultLabel(int rate, int wrongRate, int wrongCount) {
-    return u"正答率 " + num(rate) + u"%  不正解率 " + num(wrongRate) + u"%  誤答 " +
-           num(wrongCount);
+    return u"正答率 " + decimalText(rate) + u"%  不正解率 " + decimalText(wrongRate) + u"%  誤答 " +
+           decimalText(wrongCount);
 }
 
 std::u16string setResultLabel(int rate, int wrongRate, int wrongCount, int cpm) {
-    return runResultLabel(rate, wrongRate, wrongCount) + u"  CPM " + num(cpm);
+    return runResultLabel(rate, wrongRate, wrongCount) + u"  CPM " + decimalText(cpm);
 }
 
 std::u16string judgementText(char16_t keyed, char16_t model, bool correct) {
@@ -90,7 +84,7 @@ std::u16string statusLine2(std::uint32_t lastElementMs, std::uint32_t intervalMs
 }
 
 std::u16string autoDifficultyText(int rate, int level) {
-    return u"自動難易度: 正答率" + num(rate) + u"%により学習レベルを「" +
+    return u"自動難易度: 正答率" + decimalText(rate) + u"%により学習レベルを「" +
            std::u16string(learningLevelName(level)) + u"」に変更しました。";
 }
 

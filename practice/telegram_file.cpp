@@ -1,4 +1,5 @@
 #include "practice/telegram_file.h"
+#include "storage/text_util.h"
 
 #include <algorithm>
 #include <array>
@@ -19,18 +20,6 @@ constexpr std::array<std::u16string_view, kSectionCount> kJapaneseTags = {
 constexpr std::array<std::u16string_view, 3> kLatinTags = {u"[Preamble]", u"[To]", u"[Text]"};
 constexpr std::array<int, 3> kLatinSections = {Preamble, Address, Text};
 constexpr std::u16string_view kValueEnd = u"\n[";
-
-bool isBlank(char16_t c) {
-    return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ' || c == u'\u3000';
-}
-
-std::u16string_view trimmed(std::u16string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::vector<std::size_t> occurrences(std::u16string_view text, std::u16string_view what) {
     std::vector<std::size_t> at;

@@ -1,4 +1,5 @@
 #include "storage/practice_log.h"
+#include "storage/text_util.h"
 
 #include <array>
 #include <cstdio>
@@ -11,18 +12,10 @@
 namespace quorvel {
 namespace {
 
-std::u16string ascii(std::string_view s) {
-    return std::u16string(s.begin(), s.end());
-}
-
-std::u16string number(int v) {
-    return ascii(std::to_string(v));
-}
-
 std::u16string twoDigits(int v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d", v);
-    return ascii(buf);
+    return asciiText(buf);
 }
 
 bool startsWith(std::string_view s, std::string_view prefix) {
@@ -37,7 +30,7 @@ std::u16string formatLogTime(const LocalDateTime& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
                   t.minute, t.second);
-    return ascii(buf);
+    return asciiText(buf);
 }
 
 std::u16string formatPracticeTime(int seconds) {
@@ -47,27 +40,27 @@ std::u16string formatPracticeTime(int seconds) {
 }
 
 std::u16string formatPracticeRow(const PracticeRow& r) {
-    const std::u16string cpm = number(r.cpm);
-    const std::u16string rate = number(r.rate);
+    const std::u16string cpm = decimalText(r.cpm);
+    const std::u16string rate = decimalText(r.rate);
     const std::u16string time = formatPracticeTime(r.seconds);
     const std::u16string fields[] = {
         formatLogTime(r.time),
         cpm,
-        number(r.wpm),
+        decimalText(r.wpm),
         rate,
-        number(r.wrongRate),
+        decimalText(r.wrongRate),
         time,
-        number(r.finishedSets < 1 ? 1 : r.finishedSets),
-        number(r.judgedCount),
+        decimalText(r.finishedSets < 1 ? 1 : r.finishedSets),
+        decimalText(r.judgedCount),
         cpm,
         rate,
         cpm,
         time,
-        number(r.telegramNumber),
-        number(r.judgedCount),
-        number(r.correctCount),
-        number(r.wrongCount),
-        number(r.finishedSets),
+        decimalText(r.telegramNumber),
+        decimalText(r.judgedCount),
+        decimalText(r.correctCount),
+        decimalText(r.wrongCount),
+        decimalText(r.finishedSets),
         csvText(r.wrongPairs.empty() ? std::u16string_view(u"なし") : r.wrongPairs),
         csvText(r.status),
     };

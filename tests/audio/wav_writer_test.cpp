@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "audio/wav_writer.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {
@@ -15,11 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path scratchDir(const std::string& name) {
-    const char* base = std::getenv("QUORVEL_TEST_TMP");
-    fs::path dir = fs::path(base ? base : fs::temp_directory_path().string()) / "audio" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return test::scratchDir("audio", name);
 }
 
 std::vector<unsigned char> readAll(const fs::path& p) {

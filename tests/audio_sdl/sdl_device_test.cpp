@@ -13,6 +13,7 @@
 #include "audio/sdl/sdl_audio_device.h"
 #include "keying/shared_flags.h"
 #include "storage/settings.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {
@@ -21,11 +22,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 fs::path scratchDir(const std::string& name) {
-    const char* base = std::getenv("QUORVEL_TEST_TMP");
-    fs::path dir = fs::path(base ? base : fs::temp_directory_path().string()) / "audio_sdl" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return test::scratchDir("audio_sdl", name);
 }
 
 // SDL reads its driver choice when the audio subsystem starts, i.e. in the device's

@@ -7,6 +7,7 @@
 
 #include "engine/simulated_run.h"
 #include "tests/support/recording_view.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {
@@ -14,11 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path scratchDir(const std::string& name) {
-    const char* base = std::getenv("QUORVEL_TEST_TMP");
-    fs::path dir = fs::path(base ? base : fs::temp_directory_path().string()) / "engine" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return test::scratchDir("engine", name);
 }
 
 struct TrainerTest : ::testing::Test {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "generation/japanese_tables.h"
-#include "tests/telegram_file/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel::test {
 

@@ -12,6 +12,7 @@
 #include "audio/sdl/sdl_audio_device.h"
 #include "engine/trainer.h"
 #include "tests/support/recording_view.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {
@@ -20,11 +21,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 fs::path scratchDir(const std::string& name) {
-    const char* base = std::getenv("QUORVEL_TEST_TMP");
-    fs::path dir = fs::path(base ? base : fs::temp_directory_path().string()) / "realtime" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return test::scratchDir("realtime", name);
 }
 
 // Lengths in ms of the tone bursts in interleaved float audio (first channel), a burst being a

@@ -4,7 +4,7 @@
 
 #include "practice/document.h"
 #include "practice/scoring.h"
-#include "tests/storage/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/recording_view.h"
 
 namespace quorvel::test {

@@ -13,7 +13,7 @@
 #include "storage/csv.h"
 #include "storage/practice_log.h"
 #include "storage/utf.h"
-#include "tests/storage/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

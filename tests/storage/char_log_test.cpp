@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "storage/practice_log.h"
-#include "tests/storage/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/storage/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

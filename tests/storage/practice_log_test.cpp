@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "storage/csv.h"
-#include "tests/storage/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "tests/storage/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

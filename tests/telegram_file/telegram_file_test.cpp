@@ -10,7 +10,7 @@
 #include "storage/text_decode.h"
 #include "storage/utf.h"
 #include "tests/support/recording_view.h"
-#include "tests/telegram_file/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "storage/text_decode.h"
 #include "storage/utf.h"
-#include "tests/telegram_file/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel {
 namespace {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "storage/utf.h"
 
@@ -38,10 +39,28 @@ class TempDir {
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Writes a file of these bytes in the directory and returns its path.
+    std::filesystem::path write(const std::string& name, std::string_view bytes) const {
+        const auto p = path_ / name;
+        std::ofstream out(p, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
 
   private:
     std::filesystem::path path_;
 };
+
+// A fresh directory area/name under the test area, kept after the test for inspection.
+inline std::filesystem::path scratchDir(const std::string& area, const std::string& name) {
+    const char* base = std::getenv("QUORVEL_TEST_TMP");
+    const std::filesystem::path dir =
+        std::filesystem::path(base && *base ? base : std::filesystem::temp_directory_path()) /
+        area / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
 
 inline std::string readAll(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
