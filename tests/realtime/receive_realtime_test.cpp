@@ -101,16 +101,18 @@ TEST(RealTimeReceive, PlaysThroughThreadsAndDeviceWithTheRightReception) {
     const std::vector<double> bursts = burstLengths(samples, rate, channels);
     ASSERT_FALSE(bursts.empty());
     // Nominal: a dot 30 ms, a dash 90 ms; split at 60 ms.
-    double sum = 0, worst = 0;
-    int dots = 0, dashes = 0;
+    double sum[2] = {0, 0}, worst = 0;
+    int count[2] = {0, 0};
     for (double b : bursts) {
-        const double nominal = b < 60 ? 30 : 90;
-        (b < 60 ? dots : dashes)++;
-        sum += std::fabs(b - nominal);
-        worst = std::max(worst, std::fabs(b - nominal));
+        const int dash = b < 60 ? 0 : 1;
+        const double deviation = b - (dash ? 90 : 30);
+        sum[dash] += deviation;
+        ++count[dash];
+        worst = std::max(worst, std::fabs(deviation));
     }
-    std::cout << "tone bursts: " << dots << " dots, " << dashes << " dashes; deviation mean "
-              << sum / static_cast<double>(bursts.size()) << " ms, worst " << worst << " ms\n";
+    std::cout << "tone bursts at " << rate << " Hz: " << count[0] << " dots, mean deviation "
+              << sum[0] / count[0] << " ms; " << count[1] << " dashes, mean deviation "
+              << sum[1] / count[1] << " ms; worst " << worst << " ms\n";
     EXPECT_LT(worst, 25.0);  // generous: the point is that no element is lost or merged
 }
 
