@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/simulated_run.h"
 #include "tests/support/recording_view.h"
 
@@ -55,6 +57,43 @@ TEST(ReceiveRun, JapaneseReceptionEqualsTheModelAtEverySpeed) {
 TEST(ReceiveRun, LatinReceptionEqualsTheModelAtEverySpeed) {
     for (int wpm = 5; wpm <= 40; ++wpm)
         expectReceptionEqualsModel(true, wpm);
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST(ReceiveRun, LatinAddressOfTwoWordsGetsExactlyOneBlank) {
+    ReceiveRun run(true, 20);
+    run.trainer.document().installSet({{u"7", u"", u"", u"", u"KOBE PORT", u"OK"}}, true);
+    SimulatedRun sim(run.trainer, &run.clock);
+    sim.receive();
+    const TelegramProgress p = run.trainer.document().savedProgress(0);
+    EXPECT_EQ(p.sections[Address].enteredText, u"KOBE PORT");
+    EXPECT_EQ(p.sections[Address].judgementMarks, u"111111111");
+}
+
+// Uneven element lengths make the decoder misread some characters: the run still ends, and
+// what it read wrong is marked wrong.
+TEST(ReceiveRun, UnevenLengthsCompleteTheRunAndMarkWrongCharacters) {
+    ReceiveRun run(true, 15);
+    run.trainer.settings().BandUnevenLength = 1;
+    SimulatedRun sim(run.trainer, &run.clock);
+    sim.receive();
+    EXPECT_FALSE(sim.playback().active());
+    int wrong = 0;
+    for (int t = 0; t < 2; ++t) {
+        for (const auto& s : run.trainer.document().savedProgress(t).sections) {
+            ASSERT_EQ(s.enteredText.size(), s.judgementMarks.size());
+            wrong += static_cast<int>(
+                std::count(s.judgementMarks.begin(), s.judgementMarks.end(), u'0'));
+        }
+    }
+    EXPECT_GT(wrong, 0);
+    // Without go on a wrong character is judged again at every later attempt.
+    EXPECT_GE(run.trainer.scoring().runTally().wrongCount, wrong);
 }
 
 }  // namespace
