@@ -1,5 +1,4 @@
 #include "generation/english_generator.h"
-#include "storage/text_util.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include "practice/document.h"
 #include "storage/settings.h"
 #include "storage/text_decode.h"
+#include "storage/text_util.h"
 
 namespace quorvel {
 namespace {

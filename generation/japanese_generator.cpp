@@ -1,5 +1,4 @@
 #include "generation/japanese_generator.h"
-#include "storage/text_util.h"
 
 #include <algorithm>
 #include <string>
@@ -9,6 +8,7 @@
 #include "practice/document.h"
 #include "storage/settings.h"
 #include "storage/text_decode.h"
+#include "storage/text_util.h"
 
 namespace quorvel {
 

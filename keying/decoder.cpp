@@ -3,17 +3,7 @@
 #include "morse/code_tables.h"
 
 namespace quorvel {
-namespace {
-
-bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
-
-int length(const std::u16string& s) {
-    return static_cast<int>(s.size());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool spaceExpected(const TelegramDocument& document) {
     TelegramDocument::Lock lock = document.lock();
@@ -33,8 +23,8 @@ bool spaceExpected(const TelegramDocument& document) {
     if (!set || index >= set->size())
         return false;
     const std::u16string& field = (*set)[index].field(section);
-    return position >= 0 && position < length(field) &&
-           isBlank(field[static_cast<std::size_t>(position)]);
+    return position >= 0 && position < textLength(field) &&
+           isModelBlank(field[static_cast<std::size_t>(position)]);
 }
 
 KeyingDecoder::KeyingDecoder(const PracticeSettings& settings, const SharedFlags& flags,
@@ -92,8 +82,8 @@ void KeyingDecoder::decodeCharacter(std::string_view code) {
             return;
         }
         if (code == kSignalAR) {
-            const int textLength = length(document_.field(document_.currentIndex(), Text));
-            if (document_.section() == Text && document_.textCursor() >= textLength)
+            const int textEnd = textLength(document_.field(document_.currentIndex(), Text));
+            if (document_.section() == Text && document_.textCursor() >= textEnd)
                 endOfTelegram(lock);
             else
                 misplaced();
@@ -124,7 +114,7 @@ void KeyingDecoder::decodeCharacter(std::string_view code) {
         return;
     }
     if (code == kSignalVE) {
-        const int modelLength = length(document_.model().text());
+        const int modelLength = textLength(document_.model().text());
         if (document_.section() == Text && document_.textCursor() >= modelLength)
             endOfTelegram(lock);
         else if (goOn())
@@ -138,7 +128,7 @@ void KeyingDecoder::skipCompleteSections() {
     const TelegramModel model = document_.model();
     int section = document_.section();
     while (section < Text && document_.sectionPosition(section) >=
-                                 length(model.fields[static_cast<std::size_t>(section)]))
+                                 textLength(model.fields[static_cast<std::size_t>(section)]))
         ++section;
     if (section != document_.section())
         document_.setSection(section);
@@ -149,10 +139,10 @@ void KeyingDecoder::separator() {
     const int section = document_.section();
     int next = -1;
     if (section == Preamble &&
-        document_.sectionPosition(Preamble) >= length(document_.field(index, Preamble)))
+        document_.sectionPosition(Preamble) >= textLength(document_.field(index, Preamble)))
         next = Address;
     else if (section == Address &&
-             document_.sectionPosition(Address) >= length(document_.field(index, Address)))
+             document_.sectionPosition(Address) >= textLength(document_.field(index, Address)))
         next = Text;
     if (next < 0) {
         misplaced();

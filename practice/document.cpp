@@ -1,20 +1,12 @@
 #include "practice/document.h"
-#include "storage/text_util.h"
 
 #include <algorithm>
 
 #include "morse/code_tables.h"
+#include "storage/text_util.h"
 
 namespace quorvel {
 namespace {
-
-bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
-
-int length(const std::u16string& s) {
-    return static_cast<int>(s.size());
-}
 
 int pagesFor(int characters, int capacity) {
     return std::max(1, (characters + capacity - 1) / capacity);
@@ -174,7 +166,7 @@ int TelegramDocument::sectionPosition(int section) const {
         return 0;
     const auto& marks = live_.sections[static_cast<std::size_t>(section)].judgementMarks;
     if (goOn())
-        return length(marks);
+        return textLength(marks);
     return static_cast<int>(std::count(marks.begin(), marks.end(), u'1'));
 }
 
@@ -206,8 +198,8 @@ void TelegramDocument::clearAllProgress() {
 
 int TelegramDocument::modelPagesOf(int index) {
     if (index == currentIndex())
-        return pagesFor(length(cachedModel().text()), pageCapacity());
-    return pagesFor(length(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
+        return pagesFor(textLength(cachedModel().text()), pageCapacity());
+    return pagesFor(textLength(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
 }
 
 int TelegramDocument::modelPages() {
@@ -217,7 +209,7 @@ int TelegramDocument::modelPages() {
 
 int TelegramDocument::inputPages() const {
     Lock l = lock();
-    return pagesFor(length(live_.sections[Text].enteredText), pageCapacity());
+    return pagesFor(textLength(live_.sections[Text].enteredText), pageCapacity());
 }
 
 int TelegramDocument::telegramPages(int index) {
@@ -227,7 +219,7 @@ int TelegramDocument::telegramPages(int index) {
     const TelegramProgress& p =
         index == currentIndex() ? live_ : saved_[static_cast<std::size_t>(index)];
     return std::max(modelPagesOf(index),
-                    pagesFor(length(p.sections[Text].enteredText), pageCapacity()));
+                    pagesFor(textLength(p.sections[Text].enteredText), pageCapacity()));
 }
 
 int TelegramDocument::totalPages() {
@@ -424,7 +416,7 @@ void TelegramDocument::enterCharacter(char16_t c) {
         // An empty or already complete section would otherwise hold the cursor for ever.
         while (pos_.section < Text &&
                sectionPosition(pos_.section) >=
-                   length(cachedModel().fields[static_cast<std::size_t>(pos_.section)]))
+                   textLength(cachedModel().fields[static_cast<std::size_t>(pos_.section)]))
             pos_.section += 1;
     }
     if (pos_.section < Text)
@@ -439,12 +431,12 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
         return;
     const std::u16string model = cachedModel().fields[static_cast<std::size_t>(section)];
     SectionProgress& sp = live_.sections[static_cast<std::size_t>(section)];
-    const int len = length(model);
+    const int len = textLength(model);
     int p = sectionPosition(section);
     bool entered = false;
 
-    if (latin && !isBlank(c)) {
-        while (p < len && isBlank(model[static_cast<std::size_t>(p)])) {
+    if (latin && !isModelBlank(c)) {
+        while (p < len && isModelBlank(model[static_cast<std::size_t>(p)])) {
             store(sp, p, u' ', u'1');
             scoring_->scoreCharacter(u' ', u' ', true);
             entered = true;
@@ -471,7 +463,7 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
 void TelegramDocument::enterInText(char16_t c) {
     const std::u16string model = cachedModel().text();
     SectionProgress& sp = live_.sections[Text];
-    const int len = length(model);
+    const int len = textLength(model);
     bool entered = false;
 
     auto storeAtCursor = [&](char16_t ch, char16_t mark) {
@@ -486,8 +478,9 @@ void TelegramDocument::enterInText(char16_t c) {
         }
     };
 
-    if (latinMode() && !isBlank(c)) {
-        while (pos_.textCursor < len && isBlank(model[static_cast<std::size_t>(pos_.textCursor)])) {
+    if (latinMode() && !isModelBlank(c)) {
+        while (pos_.textCursor < len &&
+               isModelBlank(model[static_cast<std::size_t>(pos_.textCursor)])) {
             storeAtCursor(u' ', u'1');
             scoring_->scoreCharacter(u' ', u' ', true);
             entered = true;

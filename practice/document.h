@@ -43,6 +43,14 @@ struct TelegramModel {
     const std::u16string& text() const { return fields[Text]; }
 };
 
+// A blank of a Latin model: a space or a tab, filled in by the document itself.
+inline bool isModelBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+inline int textLength(const std::u16string& s) {
+    return static_cast<int>(s.size());
+}
+
 inline constexpr int kJapanesePageCapacity = 60;
 inline constexpr int kLatinPageCapacity = 208;
 

@@ -1,9 +1,9 @@
 #include "practice/scoring_text.h"
-#include "storage/text_util.h"
 
 #include <cstdio>
 
 #include "storage/settings_file.h"
+#include "storage/text_util.h"
 #include "storage/utf.h"
 
 namespace quorvel {

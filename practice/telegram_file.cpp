@@ -1,5 +1,4 @@
 #include "practice/telegram_file.h"
-#include "storage/text_util.h"
 
 #include <algorithm>
 #include <array>
@@ -8,6 +7,7 @@
 #include "practice/document.h"
 #include "storage/file_io.h"
 #include "storage/text_decode.h"
+#include "storage/text_util.h"
 #include "storage/utf.h"
 
 namespace quorvel {

@@ -1,5 +1,4 @@
 #include "storage/practice_log.h"
-#include "storage/text_util.h"
 
 #include <array>
 #include <cstdio>
@@ -7,6 +6,7 @@
 
 #include "storage/csv.h"
 #include "storage/file_io.h"
+#include "storage/text_util.h"
 #include "storage/utf.h"
 
 namespace quorvel {
