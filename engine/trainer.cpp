@@ -70,6 +70,21 @@ void Trainer::shutdown() {
     keying_.stop();
 }
 
+void Trainer::previousPage() {
+    stopDemo();
+    document_.previousPage();
+}
+
+void Trainer::nextPage() {
+    stopDemo();
+    document_.nextPage();
+}
+
+void Trainer::reset() {
+    stopDemo();
+    document_.reset();
+}
+
 void Trainer::rxStart() {
     if (PracticeSettings::get(settings_.Mode) == 1) {
         sending_.startSending();

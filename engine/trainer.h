@@ -59,7 +59,12 @@ class Trainer {
     // Window close: key released, playback and serial key stopped, keying threads joined.
     void shutdown();
 
-    // The window's commands.
+    // The window's commands. Every command but RX STOP, デモ送信 and 一旦停止 ends a running demo
+    // first; a front end calls stopDemo() before any other control it handles itself.
+    void stopDemo();
+    void previousPage();
+    void nextPage();
+    void reset();
     void rxStart();
     void rxStop();
     void togglePause();
@@ -76,9 +81,6 @@ class Trainer {
     std::uint32_t elementLength(std::uint32_t nominalMs, bool dash, std::uint32_t now) const;
 
   private:
-    // Any command but stop, demo and pause ends a running demo first.
-    void stopDemo();
-
     TrainerOptions options_;
     SystemScoringClock systemClock_;
     PracticeSettings settings_;

@@ -52,14 +52,18 @@ TEST_F(TrainerTest, UnreadableTelegramFileChangesNothing) {
     EXPECT_FALSE(trainer.document().setActive());
 }
 
-TEST_F(TrainerTest, LanguageSwitchEndsARunningDemo) {
+TEST_F(TrainerTest, OtherCommandsEndARunningDemoFirst) {
     trainer.settings().WPM = 40;
-    ASSERT_TRUE(trainer.receive().startDemo());
-    EXPECT_EQ(trainer.settings().Mode.load(), 1);
-    trainer.switchLanguage(true);
-    EXPECT_FALSE(trainer.receive().running());
-    EXPECT_EQ(trainer.flags().DemoMode.load(), 0);
-    EXPECT_EQ(trainer.flags().serialDot.load() + trainer.flags().serialDash.load(), 0);
+    for (auto command : {+[](Trainer& t) { t.switchLanguage(true); },
+                         +[](Trainer& t) { t.nextPage(); }, +[](Trainer& t) { t.reset(); }}) {
+        ASSERT_TRUE(trainer.receive().startDemo());
+        EXPECT_EQ(trainer.settings().Mode.load(), 1);
+        command(trainer);
+        EXPECT_FALSE(trainer.receive().running());
+        EXPECT_EQ(trainer.flags().DemoMode.load(), 0);
+        EXPECT_EQ(trainer.flags().serialDot.load() + trainer.flags().serialDash.load(), 0);
+    }
+    EXPECT_EQ(trainer.document().telegramNumber(), 1);
 }
 
 TEST_F(TrainerTest, PauseAppliesToThePlaybackWhileOneRuns) {
