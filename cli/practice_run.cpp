@@ -50,7 +50,7 @@ OptionRead readPracticeOption(const char* command, const std::string& a, ArgRead
     return OptionRead::NotMine;
 }
 
-PracticeRun::PracticeRun(const PracticeRunOptions& o, TrainerOptions trainerOptions)
+PracticeRun::PracticeRun(Token, const PracticeRunOptions& o, TrainerOptions trainerOptions)
     : output_(stdout, o.json), trainer_(std::make_unique<Trainer>(std::move(trainerOptions))) {
     view_ = std::make_unique<PrintingView>(output_, trainer_->document());
     Scoring& scoring = trainer_->scoring();
@@ -101,7 +101,7 @@ std::unique_ptr<PracticeRun> PracticeRun::create(const char* command, const Prac
     trainerOptions.dataDirectory = paths.dataDirectory();
     trainerOptions.syncLogs = !simulated;
     trainerOptions.clock = clock;
-    std::unique_ptr<PracticeRun> run(new PracticeRun(o, std::move(trainerOptions)));
+    auto run = std::make_unique<PracticeRun>(Token{}, o, std::move(trainerOptions));
     Trainer& t = run->trainer();
     PracticeSettings& s = t.settings();
     if (!o.settingsFile.empty()) {

@@ -36,6 +36,11 @@ class PracticeRun {
     // be made.
     static std::unique_ptr<PracticeRun> create(const char* command, const PracticeRunOptions& o,
                                                const ScoringClock* clock, bool simulated);
+    // Use create(); public only so that make_unique can reach it.
+    struct Token {
+        explicit Token() = default;
+    };
+    PracticeRun(Token, const PracticeRunOptions& o, TrainerOptions trainerOptions);
     ~PracticeRun();
 
     Trainer& trainer() { return *trainer_; }
@@ -45,8 +50,6 @@ class PracticeRun {
     void finish();
 
   private:
-    PracticeRun(const PracticeRunOptions& o, TrainerOptions trainerOptions);
-
     TelegramOutput output_;
     std::unique_ptr<Trainer> trainer_;
     std::unique_ptr<PrintingView> view_;
