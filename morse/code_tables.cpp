@@ -143,20 +143,25 @@ const DecodeTable& activeDecodeTable(bool latinMode) {
     return latinMode ? codeTables().latinDecode : codeTables().wabunDecode;
 }
 
-char16_t foldForLookup(char16_t c) {
+namespace {
+
+// What both folds share: hiragana as katakana, half-width voicing marks as full-width.
+char16_t foldKanaForm(char16_t c) {
     if (isHiragana(c))
-        c = static_cast<char16_t>(c + 0x60);
-    switch (c) {
-        case u'〇':
-        case u'零':
-            return u'0';
-        case u'ﾞ':
-            return u'゛';
-        case u'ﾟ':
-            return u'゜';
-        default:
-            break;
-    }
+        return static_cast<char16_t>(c + 0x60);
+    if (c == u'ﾞ')
+        return u'゛';
+    if (c == u'ﾟ')
+        return u'゜';
+    return c;
+}
+
+}  // namespace
+
+char16_t foldForLookup(char16_t c) {
+    c = foldKanaForm(c);
+    if (c == u'〇' || c == u'零')
+        return u'0';
     for (const auto& n : kCutNumerals)
         if (c == n.kanji)
             return n.digit;
@@ -164,8 +169,7 @@ char16_t foldForLookup(char16_t c) {
 }
 
 char16_t foldForCompare(char16_t c) {
-    if (isHiragana(c))
-        c = static_cast<char16_t>(c + 0x60);
+    c = foldKanaForm(c);
     switch (c) {
         case u'（':
             return u'(';
@@ -175,10 +179,6 @@ char16_t foldForCompare(char16_t c) {
         case u'。':
         case u'，':
             return u'、';
-        case u'ﾞ':
-            return u'゛';
-        case u'ﾟ':
-            return u'゜';
         default:
             break;
     }

@@ -4,29 +4,12 @@
 #include <vector>
 
 #include "keying/keying_sampler.h"
+#include "tests/support/recording_sink.h"
 
 namespace quorvel {
 namespace {
 
-struct Sink : KeyingEventSink {
-    std::vector<KeyingEvent> events;
-    void post(const KeyingEvent& e) override { events.push_back(e); }
-    bool spaceExpected() override { return false; }
-    std::vector<std::uint32_t> elements() const {
-        std::vector<std::uint32_t> out;
-        for (const auto& e : events)
-            if (e.kind == KeyingEventKind::Element)
-                out.push_back(e.duration);
-        return out;
-    }
-    std::vector<std::string> characters() const {
-        std::vector<std::string> out;
-        for (const auto& e : events)
-            if (e.kind == KeyingEventKind::Character)
-                out.emplace_back(e.code());
-        return out;
-    }
-};
+using Sink = test::RecordingSink;
 
 class SamplerTest : public ::testing::Test {
   protected:

@@ -3,35 +3,14 @@
 #include <vector>
 
 #include "morse/character_assembler.h"
+#include "tests/support/recording_sink.h"
 
 namespace quorvel {
 namespace {
 
 constexpr std::uint32_t kUnit15 = 80;  // ms at 15 WPM
 
-struct RecordingSink : KeyingEventSink {
-    std::vector<KeyingEvent> events;
-    bool space = false;
-    int spaceQuestions = 0;
-    void post(const KeyingEvent& e) override { events.push_back(e); }
-    bool spaceExpected() override {
-        ++spaceQuestions;
-        return space;
-    }
-    std::vector<std::string> characters() const {
-        std::vector<std::string> out;
-        for (const auto& e : events)
-            if (e.kind == KeyingEventKind::Character)
-                out.emplace_back(e.code());
-        return out;
-    }
-    int count(KeyingEventKind k) const {
-        int n = 0;
-        for (const auto& e : events)
-            n += e.kind == k;
-        return n;
-    }
-};
+using test::RecordingSink;
 
 // Drives an assembler the way the sampler does: one call per millisecond sample.
 class Keyer {
