@@ -1,0 +1,87 @@
+#include "engine/dashboard_report.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/trainer.h"
+#include "storage/char_log.h"
+#include "tests/support/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+using test::TempDir;
+using test::u8;
+
+PracticeRow finished(const LocalDateTime& t, int chars, int correct, int seconds) {
+    PracticeRow r;
+    r.time = t;
+    r.judgedCount = chars;
+    r.correctCount = correct;
+    r.wrongCount = chars - correct;
+    r.seconds = seconds;
+    r.finishedSets = 1;
+    r.status = std::u16string(kStatusFinished);
+    return r;
+}
+
+TEST(DashboardReport, ReadsTodayTheWeakCharactersAndTheLifetimeTotals) {
+    TempDir dir;
+    const DataPaths paths(dir.path());
+    const LocalDateTime today{2025, 3, 10, 12, 0, 0};
+    ASSERT_TRUE(
+        appendPracticeRow(paths.practiceLog(), finished({2025, 3, 9, 9, 0, 0}, 500, 400, 600)));
+    ASSERT_TRUE(
+        appendPracticeRow(paths.practiceLog(), finished({2025, 3, 10, 9, 0, 0}, 600, 594, 720)));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(updateCharLog(paths.charLog(), u'ア', u'イ', false, false));
+    ASSERT_TRUE(updateCharLog(paths.charLog(), u'カ', u'カ', true, false));
+
+    const DashboardFigures d = readDashboard(paths, today, 450);
+    EXPECT_EQ(d.today.chars, 600);
+    EXPECT_EQ(d.cpm, 50);
+    EXPECT_EQ(d.accuracy, 99);
+    EXPECT_EQ(d.exp, 1050);
+    EXPECT_EQ(d.level, 2);
+    EXPECT_EQ(u8(d.weak), "ア");
+
+    const AchievementFigures a = readAchievements(paths);
+    EXPECT_EQ(a.total.chars, 1100);
+    EXPECT_EQ(a.total.telegrams, 2);
+    EXPECT_TRUE(a.has(Badge::Chars1000));
+    EXPECT_FALSE(a.has(Badge::Accuracy99));  // 994 of 1100
+}
+
+TEST(DashboardReport, NoFilesGiveZerosLevelOneAndNoBadge) {
+    TempDir dir;
+    const DataPaths paths(dir / "nothing-here");
+    const DashboardFigures d = readDashboard(paths, {2025, 1, 1, 0, 0, 0}, 0);
+    EXPECT_EQ(d.today, PracticeAggregate{});
+    EXPECT_EQ(d.level, 1);
+    EXPECT_EQ(d.weak, kNoWeakCharacters);
+    for (bool b : readAchievements(paths).badges)
+        EXPECT_FALSE(b);
+}
+
+TEST(DashboardReport, ARunCountsUntilItsSetIsLogged) {
+    RunTally t;
+    t.judgedCount = 42;
+    EXPECT_EQ(unloggedRunCharacters(t), 42);
+    // The completed-set row already holds every character of the run.
+    t.finishedSets = 1;
+    EXPECT_EQ(unloggedRunCharacters(t), 0);
+}
+
+TEST(DashboardReport, ExamChoiceSetsSpeedAndModeOfTheTrainer) {
+    Trainer trainer;
+    PracticeSettings::set(trainer.settings().Freq, 700);
+    EXPECT_EQ(applyExamChoice(trainer, {100, ExamType::Sending}), 20);
+    EXPECT_EQ(PracticeSettings::get(trainer.settings().WPM), 20);
+    EXPECT_EQ(PracticeSettings::get(trainer.settings().Mode), 1);
+    EXPECT_EQ(applyExamChoice(trainer, {40, ExamType::Receiving}), 8);
+    EXPECT_EQ(PracticeSettings::get(trainer.settings().WPM), 8);
+    EXPECT_EQ(PracticeSettings::get(trainer.settings().Mode), 0);
+    EXPECT_EQ(PracticeSettings::get(trainer.settings().Freq), 700);
+}
+
+}  // namespace
+}  // namespace quorvel
