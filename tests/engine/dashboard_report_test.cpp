@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/trainer.h"
 #include "storage/char_log.h"
 #include "tests/support/temp_dir.h"
 
@@ -51,17 +50,6 @@ TEST(DashboardReport, ReadsTodayTheWeakCharactersAndTheLifetimeTotals) {
     EXPECT_FALSE(a.has(Badge::Accuracy99));  // 994 of 1100
 }
 
-TEST(DashboardReport, NoFilesGiveZerosLevelOneAndNoBadge) {
-    TempDir dir;
-    const DataPaths paths(dir / "nothing-here");
-    const DashboardFigures d = readDashboard(paths, {2025, 1, 1, 0, 0, 0}, 0);
-    EXPECT_EQ(d.today, PracticeAggregate{});
-    EXPECT_EQ(d.level, 1);
-    EXPECT_EQ(d.weak, kNoWeakCharacters);
-    for (bool b : readAchievements(paths).badges)
-        EXPECT_FALSE(b);
-}
-
 TEST(DashboardReport, ARunCountsUntilItsSetIsLogged) {
     RunTally t;
     t.judgedCount = 42;
@@ -69,18 +57,6 @@ TEST(DashboardReport, ARunCountsUntilItsSetIsLogged) {
     // The completed-set row already holds every character of the run.
     t.finishedSets = 1;
     EXPECT_EQ(unloggedRunCharacters(t), 0);
-}
-
-TEST(DashboardReport, ExamChoiceSetsSpeedAndModeOfTheTrainer) {
-    Trainer trainer;
-    PracticeSettings::set(trainer.settings().Freq, 700);
-    EXPECT_EQ(applyExamChoice(trainer, {100, ExamType::Sending}), 20);
-    EXPECT_EQ(PracticeSettings::get(trainer.settings().WPM), 20);
-    EXPECT_EQ(PracticeSettings::get(trainer.settings().Mode), 1);
-    EXPECT_EQ(applyExamChoice(trainer, {40, ExamType::Receiving}), 8);
-    EXPECT_EQ(PracticeSettings::get(trainer.settings().WPM), 8);
-    EXPECT_EQ(PracticeSettings::get(trainer.settings().Mode), 0);
-    EXPECT_EQ(PracticeSettings::get(trainer.settings().Freq), 700);
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ class InfoWindowTest : public QObject {
     Q_OBJECT
   private slots:
     void paintsBandChipsPanelAndButton();
-    void emptyTextsStayEmpty();
     void dashboardRender();
     void achievementsRender();
     void dashboardWithoutHistoryShowsZerosAndLevelOne();
@@ -75,14 +74,6 @@ void InfoWindowTest::paintsBandChipsPanelAndButton() {
     QSignalSpy closed(&w, &QDialog::finished);
     QTest::mouseClick(w.button(), Qt::LeftButton);
     QCOMPARE(closed.count(), 1);
-}
-
-void InfoWindowTest::emptyTextsStayEmpty() {
-    InfoWindow w(infoContent(InfoText{}, Rgb{1, 2, 3}, Rgb{4, 5, 6}), nullptr);
-    QCOMPARE(w.windowTitle(), QString());
-    w.show();
-    const QImage image = render(w);
-    QCOMPARE(at(image, 440, 50), QColor(1, 2, 3));  // no title text in the band
 }
 
 void InfoWindowTest::dashboardRender() {
