@@ -21,38 +21,9 @@ namespace {
 
 constexpr int kWheelStep = 120;  // eighths of a degree per notch
 
-struct FontCache {
-    struct Entry {
-        GlyphFont font;
-        int size;
-        QFont qfont;
-        QFontMetrics metrics;
-    };
-    std::vector<Entry> entries;
+}  // namespace
 
-    const Entry& get(GlyphFont font, int size) {
-        for (const Entry& e : entries) {
-            if (e.font == font && e.size == size)
-                return e;
-        }
-        QFont f = pixelFont(font == GlyphFont::Brush ? FontRole::Brush : FontRole::Gothic, size,
-                            QFont::Bold);
-        if (font == GlyphFont::Gothic)
-            f.setFixedPitch(true);
-        entries.push_back({font, size, f, QFontMetrics(f)});
-        return entries.back();
-    }
-};
-
-int latinAdvanceFor(int formHeight) {
-    QFont f = pixelFont(FontRole::Gothic, latinFontHeight(formHeight), QFont::Bold);
-    f.setFixedPitch(true);
-    // CJK mono fonts report a full-width average; the Latin pitch is what a letter advances.
-    const QFontMetrics m(f);
-    return std::min(m.averageCharWidth(), m.horizontalAdvance(QLatin1Char('M')));
-}
-
-void drawGlyph(QPainter& p, FontCache& fonts, const PaperGlyph& g) {
+void PaperWidget::drawGlyph(QPainter& p, const PaperGlyph& g) {
     const QColor colour = QColor::fromRgb(g.colour);
     if (g.kind == GlyphKind::VerticalStroke) {
         const int width = std::max(g.size / 8, 2);
@@ -62,7 +33,7 @@ void drawGlyph(QPainter& p, FontCache& fonts, const PaperGlyph& g) {
         p.drawLine(top, top + QPointF(0, length));
         return;
     }
-    const FontCache::Entry& f = fonts.get(g.font, g.size);
+    const FontEntry& f = font(g.font, g.size);
     const QString s(QChar(g.ch));
     p.setFont(f.qfont);
     p.setPen(colour);
@@ -91,8 +62,6 @@ void drawGlyph(QPainter& p, FontCache& fonts, const PaperGlyph& g) {
     p.drawText(at, s);
 }
 
-}  // namespace
-
 PaperWidget::PaperWidget(PaperKind kind, PaperZoom* zoom, QWidget* parent)
     : QWidget(parent), kind_(kind), zoom_(zoom) {
     initFormResources();
@@ -102,9 +71,32 @@ PaperWidget::PaperWidget(PaperKind kind, PaperZoom* zoom, QWidget* parent)
     connect(zoom_, &PaperZoom::viewChanged, this, qOverload<>(&QWidget::update));
 }
 
-void PaperWidget::setContent(const PaperContent& content) {
+QRegion PaperWidget::setContent(const PaperContent& content) {
+    const bool sameForm = content.latin == content_.latin;
+    const std::vector<PaperGlyph> before = glyphs();
     content_ = content;
-    update();
+    if (!sameForm) {
+        update();
+        return QRegion(rect());
+    }
+    const std::vector<PaperGlyph> after = glyphs();
+    // Generous boxes: brush strokes, turned brackets and voicing marks overhang the anchor.
+    auto box = [](const PaperGlyph& g) {
+        return QRect(g.pos - QPoint(g.size * 3 / 2, g.size * 3 / 2), QSize(g.size * 3, g.size * 3));
+    };
+    QRegion dirty;
+    auto addMissing = [&](const std::vector<PaperGlyph>& from, const std::vector<PaperGlyph>& in) {
+        for (const PaperGlyph& g : from) {
+            if (std::find(in.begin(), in.end(), g) == in.end())
+                dirty += box(g);
+        }
+    };
+    addMissing(before, after);
+    addMissing(after, before);
+    dirty &= rect();
+    if (!dirty.isEmpty())
+        update(dirty);
+    return dirty;
 }
 
 void PaperWidget::setFormFile(bool latin, const QString& path) {
@@ -119,42 +111,81 @@ bool PaperWidget::formLoaded(bool latin) const {
     return (latin ? latinForm_ : japaneseForm_).isValid();
 }
 
-std::vector<PaperGlyph> PaperWidget::glyphs() const {
+std::vector<PaperGlyph> PaperWidget::glyphs() {
     const QRect drawn = paperRect(size(), content_.latin, zoom_->zoom(), zoom_->offset());
     if (!formLoaded(content_.latin) || drawn.isEmpty())
         return {};
-    return layoutPaper(content_, kind_, drawn, latinAdvanceFor(drawn.height()));
+    return layoutPaper(content_, kind_, drawn, latinAdvance(drawn.height()));
 }
 
-const QPixmap& PaperWidget::formPixmap(QRect drawn) {
+const PaperWidget::FontEntry& PaperWidget::font(GlyphFont kind, int size) {
+    for (const FontEntry& e : fonts_) {
+        if (e.font == kind && e.size == size)
+            return e;
+    }
+    if (fonts_.size() > 16)  // zooming walks through many sizes
+        fonts_.clear();
+    QFont f =
+        pixelFont(kind == GlyphFont::Brush ? FontRole::Brush : FontRole::Gothic, size, QFont::Bold);
+    if (kind == GlyphFont::Gothic)
+        f.setFixedPitch(true);
+    fonts_.push_back({kind, size, f, QFontMetrics(f)});
+    return fonts_.back();
+}
+
+int PaperWidget::latinAdvance(int formHeight) {
+    if (formHeight != advanceHeight_) {
+        // CJK mono fonts report a full-width average; the Latin pitch is what a letter advances.
+        const QFontMetrics& m = font(GlyphFont::Gothic, latinFontHeight(formHeight)).metrics;
+        advance_ = std::min(m.averageCharWidth(), m.horizontalAdvance(QLatin1Char('M')));
+        advanceHeight_ = formHeight;
+    }
+    return advance_;
+}
+
+void PaperWidget::drawForm(QPainter& p, QRect drawn, QRect area) {
     const qreal dpr = devicePixelRatioF();
-    if (formCache_.isNull() || formCacheRect_ != drawn || formCacheLatin_ != content_.latin ||
-        formCache_.devicePixelRatio() != dpr || formCache_.deviceIndependentSize() != size()) {
-        formCache_ = QPixmap(size() * dpr);
+    const double widgetArea = double(width()) * height();
+    const bool whole = double(drawn.width()) * drawn.height() <= 3 * widgetArea;
+    const bool stale =
+        formCache_.isNull() || formCacheWhole_ != whole || formCacheLatin_ != content_.latin ||
+        formCache_.devicePixelRatio() != dpr ||
+        (whole ? formCacheRect_.size() != drawn.size()
+               : formCacheRect_ != drawn || formCache_.deviceIndependentSize() != QSizeF(size()));
+    if (stale) {
+        formCache_ = QPixmap((whole ? drawn.size() : size()) * dpr);
         formCache_.setDevicePixelRatio(dpr);
         formCache_.fill(Qt::white);
-        QPainter p(&formCache_);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        form(content_.latin).render(&p, QRectF(drawn));
+        QPainter fp(&formCache_);
+        fp.setRenderHint(QPainter::Antialiasing);
+        fp.setRenderHint(QPainter::SmoothPixmapTransform);
+        form(content_.latin).render(&fp, whole ? QRectF(QPointF(), drawn.size()) : QRectF(drawn));
         formCacheRect_ = drawn;
+        formCacheWhole_ = whole;
         formCacheLatin_ = content_.latin;
     }
-    return formCache_;
+    const QPoint origin = whole ? drawn.topLeft() : QPoint();
+    const QRect covered = (whole ? drawn : rect()) & area;
+    for (const QRect& r : QRegion(area).subtracted(covered))
+        p.fillRect(r, Qt::white);
+    const QRect source = covered.translated(-origin);
+    p.drawPixmap(
+        covered, formCache_,
+        QRectF(source.x() * dpr, source.y() * dpr, source.width() * dpr, source.height() * dpr));
 }
 
 void PaperWidget::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.fillRect(event->rect(), Qt::white);
     const QRect drawn = paperRect(size(), content_.latin, zoom_->zoom(), zoom_->offset());
-    if (drawn.isEmpty() || !form(content_.latin).isValid())
+    if (drawn.isEmpty() || !form(content_.latin).isValid()) {
+        p.fillRect(event->rect(), Qt::white);
         return;
-    p.drawPixmap(0, 0, formPixmap(drawn));
+    }
+    drawForm(p, drawn, event->rect());
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    FontCache fonts;
-    for (const PaperGlyph& g : layoutPaper(content_, kind_, drawn, latinAdvanceFor(drawn.height())))
-        drawGlyph(p, fonts, g);
+    for (const PaperGlyph& g : layoutPaper(content_, kind_, drawn, latinAdvance(drawn.height())))
+        drawGlyph(p, g);
 }
 
 void PaperWidget::wheelEvent(QWheelEvent* event) {

@@ -2,8 +2,11 @@
 // zoomed and panned with the other paper through a shared PaperZoom.
 #pragma once
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QPixmap>
 #include <QPointF>
+#include <QRegion>
 #include <QSvgRenderer>
 #include <QWidget>
 #include <vector>
@@ -20,7 +23,8 @@ class PaperWidget : public QWidget {
   public:
     PaperWidget(PaperKind kind, PaperZoom* zoom, QWidget* parent = nullptr);
 
-    void setContent(const PaperContent& content);
+    // Repaints only the glyphs that changed (a keyed character is one cell); returns that area.
+    QRegion setContent(const PaperContent& content);
     const PaperContent& content() const { return content_; }
     PaperKind kind() const { return kind_; }
 
@@ -36,7 +40,7 @@ class PaperWidget : public QWidget {
     bool formLoaded(bool latin) const;
 
     // The glyphs as the next paint draws them.
-    std::vector<PaperGlyph> glyphs() const;
+    std::vector<PaperGlyph> glyphs();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,18 +51,35 @@ class PaperWidget : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
+    struct FontEntry {
+        GlyphFont font;
+        int size;
+        QFont qfont;
+        QFontMetrics metrics;
+    };
+
     QSvgRenderer& form(bool latin) { return latin ? latinForm_ : japaneseForm_; }
-    const QPixmap& formPixmap(QRect drawn);
+    // Draws the form for `drawn` and whites out the rest of `area`.
+    void drawForm(QPainter& p, QRect drawn, QRect area);
+    const FontEntry& font(GlyphFont font, int size);
+    int latinAdvance(int formHeight);
+    void drawGlyph(QPainter& p, const PaperGlyph& g);
 
     PaperKind kind_;
     PaperZoom* zoom_;
     PaperContent content_;
     QSvgRenderer japaneseForm_;
     QSvgRenderer latinForm_;
-    // The form rendered at the current placement; keying repaints only blit it.
+    // The rendered form: the whole of it while that is small enough, so that a drag only moves
+    // it; else the part the widget shows at the current placement. Keying repaints blit it.
     QPixmap formCache_;
     QRect formCacheRect_;
+    bool formCacheWhole_ = false;
     bool formCacheLatin_ = false;
+    // Fonts resolve their family chain once, not per paint.
+    std::vector<FontEntry> fonts_;
+    int advanceHeight_ = -1;
+    int advance_ = 0;
     int wheelRemainder_ = 0;  // eighths of a degree short of a whole step
     bool dragging_ = false;
     QPointF lastDrag_;

@@ -102,6 +102,26 @@ class PaperWidgetTest : public QObject {
         }
     }
 
+    void aKeyedCharacterRepaintsItsCellOnly() {
+        PaperZoom zoom;
+        PaperWidget w(PaperKind::Input, &zoom);
+        w.resize(700, 900);
+        PaperContent c = sample(PaperKind::Input, false);
+        c.fields[Text].resize(20);
+        c.marks[Text].resize(20);
+        w.setContent(c);
+        PaperContent next = c;
+        next.fields[Text] += u'ア';
+        next.marks[Text] += u'0';
+        const QRegion dirty = w.setContent(next);
+        const PaperGlyph added = w.glyphs()[20];
+        QVERIFY(dirty.contains(added.pos));
+        QVERIFY(dirty.boundingRect().width() < w.width() / 4);
+        // Another language repaints all.
+        next.latin = true;
+        QCOMPARE(w.setContent(next), QRegion(w.rect()));
+    }
+
     void missingFormLeavesThePaperWhite() {
         PaperZoom zoom;
         PaperWidget w(PaperKind::Model, &zoom);
