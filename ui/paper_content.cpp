@@ -25,4 +25,10 @@ PaperContent paperContent(PaperKind kind, const TelegramModel& model,
     return c;
 }
 
+PaperContent paperContent(const PracticeSnapshot& snapshot, const PracticeSettings& settings,
+                          PaperKind kind) {
+    return paperContent(kind, snapshot.model, snapshot.progress, snapshot.position,
+                        snapshot.latinMode, settings);
+}
+
 }  // namespace quorvel::ui

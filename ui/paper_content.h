@@ -30,5 +30,7 @@ struct PaperContent {
 PaperContent paperContent(PaperKind kind, const TelegramModel& model,
                           const TelegramProgress& progress, const PracticePosition& position,
                           bool latin, const PracticeSettings& settings);
+PaperContent paperContent(const PracticeSnapshot& snapshot, const PracticeSettings& settings,
+                          PaperKind kind);
 
 }  // namespace quorvel::ui
