@@ -13,7 +13,9 @@ QStringList fontFamilies(FontRole role) {
             return {QStringLiteral("Meiryo UI"), QStringLiteral("Noto Sans CJK JP")};
         case FontRole::Brush:
             return {QStringLiteral("HGP行書体"), QStringLiteral("衡山毛筆フォント行書"),
-                    QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Sans CJK JP")};
+                    // the same font under its Latin name, as Qt lists it outside a Japanese locale
+                    QStringLiteral("KouzanBrushFontGyousyo"), QStringLiteral("Noto Serif CJK JP"),
+                    QStringLiteral("Noto Sans CJK JP")};
     }
     return {};
 }
