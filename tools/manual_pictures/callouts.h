@@ -1,0 +1,27 @@
+// Numbered call-outs and captions drawn onto the manual's pictures.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <vector>
+
+namespace manualpictures {
+
+struct Callout {
+    QRect target;   // what the call-out points at, in picture pixels
+    QString label;  // short caption beside the number
+};
+
+// The page canvas: a white picture of the manual's size with a title strip.
+QImage canvas(const QString& heading);
+// Draws `shot` scaled into `area` of `page`; returns the scale used.
+double placeShot(QImage& page, const QImage& shot, QRect area);
+// Frames each target and writes its number and caption in the margin list at `listArea`.
+void drawCallouts(QImage& page, const std::vector<Callout>& callouts, QRect listArea);
+
+inline constexpr int kWidth = 1600;
+inline constexpr int kHeight = 1000;
+
+}  // namespace manualpictures
