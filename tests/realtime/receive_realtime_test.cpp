@@ -67,8 +67,7 @@ TEST(RealTimeReceive, PlaysThroughThreadsAndDeviceWithTheRightReception) {
     int rate = 0;
     int channels = 0;
     {
-        SdlAudioDevice device(trainer.settings(), trainer.flags(), trainer.audio(),
-                              &KeyingEngine::tickNow);
+        SdlAudioDevice device(trainer.settings(), trainer.flags(), trainer.audio());
         ASSERT_TRUE(device.isOpen());
         rate = device.sampleRate();
         channels = device.channels();
