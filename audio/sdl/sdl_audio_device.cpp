@@ -101,9 +101,9 @@ void SdlAudioDevice::close() {
 void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
     auto& device = *static_cast<SdlAudioDevice*>(self);
     auto* out = reinterpret_cast<float*>(stream);
+    float* const whole = out;
     Renderer& renderer = *device.renderer_;
     const int channels = renderer.channels();
-    const int rate = renderer.sampleRate();
     int frames = bytes / static_cast<int>(sizeof(float)) / channels;
     // One silent buffer first, as the device starts.
     if (device.preRollFrames_ > 0) {
@@ -113,25 +113,32 @@ void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
         out += silent * channels;
         frames -= silent;
     }
-    if (frames <= 0)
-        return;
+    if (frames > 0)
+        device.renderTimed(out, frames);
+    if (const BufferObserver observer = device.observer_.load(std::memory_order_acquire))
+        observer(device.observerContext_.load(std::memory_order_relaxed), whole,
+                 bytes / static_cast<int>(sizeof(float)) / channels, channels,
+                 steadyMicroseconds());
+}
+
+void SdlAudioDevice::renderTimed(float* out, int frames) {
+    const int rate = renderer_->sampleRate();
     // Buffers follow each other frame by frame; only when the device clock has drifted from
     // the steady clock by more than a buffer (a stall, a slow driver) is the start set anew.
-    const std::int64_t target = steadyMicroseconds() - device.latencyUs_;
-    const std::int64_t drift = device.nextStartUs_ - target;
-    if (!device.started_ || drift > device.latencyUs_ || drift < -device.latencyUs_) {
-        device.nextStartUs_ = target;
-        device.frameRemainder_ = 0;
-        device.started_ = true;
+    const std::int64_t target = steadyMicroseconds() - latencyUs_;
+    const std::int64_t drift = nextStartUs_ - target;
+    if (!started_ || drift > latencyUs_ || drift < -latencyUs_) {
+        nextStartUs_ = target;
+        frameRemainder_ = 0;
+        started_ = true;
     }
-    const std::int64_t startUs = device.nextStartUs_;
-    renderer.render(Renderer::BufferStart{static_cast<std::uint32_t>(startUs / 1000),
-                                          static_cast<int>(startUs % 1000)},
-                    out, static_cast<std::size_t>(frames));
-    const std::int64_t elapsed =
-        static_cast<std::int64_t>(frames) * 1000000 + device.frameRemainder_;
-    device.nextStartUs_ += elapsed / rate;
-    device.frameRemainder_ = elapsed % rate;
+    const std::int64_t startUs = nextStartUs_;
+    renderer_->render(Renderer::BufferStart{static_cast<std::uint32_t>(startUs / 1000),
+                                            static_cast<int>(startUs % 1000)},
+                      out, static_cast<std::size_t>(frames));
+    const std::int64_t elapsed = static_cast<std::int64_t>(frames) * 1000000 + frameRemainder_;
+    nextStartUs_ += elapsed / rate;
+    frameRemainder_ = elapsed % rate;
 }
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 // SDL's audio thread. Any failure leaves the program running without sound.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -36,9 +37,19 @@ class SdlAudioDevice {
 
     static constexpr int kDefaultBufferFrames = 128;
 
+    // Measurement hook: called on the audio thread after each buffer is filled, with the
+    // steady-clock time of the callback (µs). It must not block or allocate.
+    using BufferObserver = void (*)(void* context, const float* samples, int frames, int channels,
+                                    std::int64_t callbackUs);
+    void setBufferObserver(BufferObserver observer, void* context) {
+        observerContext_.store(context, std::memory_order_relaxed);
+        observer_.store(observer, std::memory_order_release);
+    }
+
   private:
     static void callback(void* self, std::uint8_t* stream, int bytes);
     void close();
+    void renderTimed(float* out, int frames);
 
     SharedFlags& flags_;
     bool audioInitialised_ = false;
@@ -51,6 +62,8 @@ class SdlAudioDevice {
     std::int64_t nextStartUs_ = 0;
     std::int64_t frameRemainder_ = 0;
     bool started_ = false;
+    std::atomic<BufferObserver> observer_{nullptr};
+    std::atomic<void*> observerContext_{nullptr};
     std::optional<Renderer> renderer_;
 };
 
