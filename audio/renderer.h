@@ -17,13 +17,26 @@ class Renderer {
   public:
     // sampleRate in Hz (> 0), channels per frame (> 0). The references must outlive the
     // renderer.
-    Renderer(const PracticeSettings& settings, const SharedFlags& flags, const AudioState& audio,
+    Renderer(const PracticeSettings& settings, SharedFlags& flags, const AudioState& audio,
              int sampleRate, int channels = 1);
 
-    // Fills frames × channels interleaved samples. now is the tick of the buffer (ms); Freq,
-    // the sound type and the tick hold for the whole buffer, the key flag and the band
-    // settings are read for every frame. Never allocates, locks or blocks.
-    void render(std::uint32_t now, float* out, std::size_t frames);
+    // Fills frames × channels interleaved samples for a buffer that starts exactly at tick
+    // now (ms), as a simulated run steps. Freq, the sound type and the tick hold for the whole
+    // buffer; the key and the band settings are followed frame by frame. Never allocates,
+    // locks or blocks.
+    void render(std::uint32_t now, float* out, std::size_t frames) {
+        render({now, 0}, out, frames);
+    }
+
+    // The time on the keying clock that a buffer's first frame stands for.
+    struct BufferStart {
+        std::uint32_t tick;  // ms
+        int microseconds;    // 0..999 past the tick
+    };
+    // As above for a buffer that starts anywhere inside a millisecond: each queued edge of
+    // ToneKeyDown takes effect at the frame of its own tick, so element lengths keep their
+    // spacing exactly whatever the buffer size; with no edge queued the flag is followed.
+    void render(BufferStart start, float* out, std::size_t frames);
 
     int sampleRate() const { return sampleRate_; }
     int channels() const { return channels_; }
@@ -33,12 +46,13 @@ class Renderer {
 
   private:
     const PracticeSettings& settings_;
-    const SharedFlags& flags_;
+    SharedFlags& flags_;  // the callback consumes its queued tone edges
     const AudioState& audio_;
     int sampleRate_;
     int channels_;
 
     Envelope envelope_;
+    bool keyed_ = false;  // key state of the last frame
     double phase_ = 0.0;  // rad; only grows, never wrapped
     BandChain band_;
     std::uint32_t interfererResetsSeen_;

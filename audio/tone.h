@@ -39,25 +39,37 @@ struct TimbreTerms {
 float TimbreSample(int soundType, const TimbreTerms& terms, float amplitude, double phase);
 float TimbreSample(int soundType, std::uint32_t tick, float amplitude, double phase);
 
-// Linear attack and release of the tone: 50 frames from silence to full level.
+// Linear attack and release of the tone: 50 frames from silence to full level at 48 kHz, and
+// the same duration (about 1.04 ms) at every other device rate, so the click-free edge does
+// not depend on the device.
 class Envelope {
   public:
-    static constexpr int kSteps = 50;  // frames for a full rise or fall (±0.02 per frame)
+    static constexpr int kSteps = 50;         // frames of a full rise or fall at kShapeRate
+    static constexpr int kShapeRate = 48000;  // Hz
+
+    explicit Envelope(int sampleRate = kShapeRate) : steps_(rampFrames(sampleRate)) {}
+    static int rampFrames(int sampleRate) {
+        const long long frames =
+            (static_cast<long long>(kSteps) * sampleRate + kShapeRate / 2) / kShapeRate;
+        return frames < 1 ? 1 : static_cast<int>(frames);
+    }
 
     // Advances one frame with the key state of that frame; returns the new amplitude.
     float step(bool keyDown) {
         if (keyDown) {
-            if (steps_ < kSteps)
-                ++steps_;
-        } else if (steps_ > 0) {
-            --steps_;
+            if (level_ < steps_)
+                ++level_;
+        } else if (level_ > 0) {
+            --level_;
         }
         return value();
     }
-    float value() const { return static_cast<float>(steps_) / static_cast<float>(kSteps); }
+    float value() const { return static_cast<float>(level_) / static_cast<float>(steps_); }
+    int rampLength() const { return steps_; }
 
   private:
-    int steps_ = 0;  // whole steps keep 1.0 and 0.0 exact after 50 frames
+    int steps_;      // frames of a full rise or fall at this rate
+    int level_ = 0;  // whole steps keep 1.0 and 0.0 exact after a full ramp
 };
 
 }  // namespace quorvel

@@ -82,7 +82,7 @@ bool KeyingSampler::autoKeyer(std::uint32_t now, std::uint32_t unit) {
 
 bool KeyingSampler::step(std::uint32_t now) {
     if (flags_.PlaybackPaused.load(std::memory_order_relaxed) != 0) {
-        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+        flags_.setToneKeyDown(false, now);
         restart(now);
         return false;
     }
@@ -94,7 +94,7 @@ bool KeyingSampler::step(std::uint32_t now) {
     const bool keyed = PracticeSettings::get(settings_.Auto) != 0
                            ? autoKeyer(now, unit)
                            : dot_.debounced || dash_.debounced;  // one straight key
-    flags_.ToneKeyDown.store(keyed ? 1 : 0, std::memory_order_relaxed);
+    flags_.setToneKeyDown(keyed, now);
 
     if (keyed && !previousKeyed_) {
         assembler_.keyDown(now);

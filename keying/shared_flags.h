@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "keying/tone_edges.h"
+
 namespace quorvel {
 
 // Every field is read by a thread other than its writer; relaxed order is enough for each
@@ -17,12 +19,23 @@ struct SharedFlags {
     std::atomic<int> keyboardKeyingEnabled{0};
 
     std::atomic<int> ToneKeyDown{0};        // 1 while the tone sounds
+    ToneEdgeRing toneEdges;                 // its edges with their ticks, for the audio callback
     std::atomic<int> BandEffectsActive{0};  // band chain on during a run
 
     std::atomic<int> PlaybackRunning{0};
     std::atomic<int> PlaybackPaused{0};
     std::atomic<int> DemoMode{0};
     std::atomic<int> LeadInActive{0};
+
+    // The keying thread's write of the tone flag: an edge is queued with its tick before the
+    // flag changes, so a reader that sees the new flag also finds the edge.
+    void setToneKeyDown(bool keyed, std::uint32_t now) {
+        const int value = keyed ? 1 : 0;
+        if (ToneKeyDown.load(std::memory_order_relaxed) == value)
+            return;
+        toneEdges.push({now, keyed});
+        ToneKeyDown.store(value, std::memory_order_release);
+    }
 
     void zeroContacts() {
         serialDot.store(0, std::memory_order_relaxed);

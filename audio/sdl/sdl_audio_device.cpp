@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <utility>
 
 #include "keying/shared_flags.h"
 
@@ -15,9 +14,16 @@ namespace {
 
 constexpr int kPreferredRate = 48000;  // Hz, asked for when SDL cannot tell the device's own
 constexpr int kPreferredChannels = 2;
-constexpr Uint16 kBufferFrames = 256;
+// Margin on top of one buffer: the keying thread's 1 ms tick and the callback's jitter.
+constexpr int kLatencyMarginUs = 1500;
 
 }  // namespace
+
+std::int64_t steadyMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 std::uint32_t steadyTickMs() {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -26,8 +32,8 @@ std::uint32_t steadyTickMs() {
 }
 
 SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags,
-                               const AudioState& audio, TickSource tick)
-    : flags_(flags), tick_(tick ? std::move(tick) : TickSource(steadyTickMs)) {
+                               const AudioState& audio, int bufferFrames)
+    : flags_(flags) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;
     audioInitialised_ = true;
@@ -42,7 +48,8 @@ SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& fl
         want.channels = native.channels;
     }
     want.format = AUDIO_F32SYS;
-    want.samples = kBufferFrames;
+    want.samples = static_cast<Uint16>(
+        std::clamp(bufferFrames > 0 ? bufferFrames : kDefaultBufferFrames, 16, 4096));
     want.callback = &SdlAudioDevice::callback;
     want.userdata = this;
 
@@ -69,6 +76,8 @@ SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& fl
     }
     bufferFrames_ = have.samples;
     preRollFrames_ = have.samples;
+    latencyUs_ = static_cast<int>(static_cast<std::int64_t>(have.samples) * 1000000 / have.freq) +
+                 kLatencyMarginUs;
     SDL_PauseAudioDevice(device_, 0);
 }
 
@@ -92,7 +101,9 @@ void SdlAudioDevice::close() {
 void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
     auto& device = *static_cast<SdlAudioDevice*>(self);
     auto* out = reinterpret_cast<float*>(stream);
-    const int channels = device.renderer_->channels();
+    float* const whole = out;
+    Renderer& renderer = *device.renderer_;
+    const int channels = renderer.channels();
     int frames = bytes / static_cast<int>(sizeof(float)) / channels;
     // One silent buffer first, as the device starts.
     if (device.preRollFrames_ > 0) {
@@ -103,7 +114,31 @@ void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
         frames -= silent;
     }
     if (frames > 0)
-        device.renderer_->render(device.tick_(), out, static_cast<std::size_t>(frames));
+        device.renderTimed(out, frames);
+    if (const BufferObserver observer = device.observer_.load(std::memory_order_acquire))
+        observer(device.observerContext_.load(std::memory_order_relaxed), whole,
+                 bytes / static_cast<int>(sizeof(float)) / channels, channels,
+                 steadyMicroseconds());
+}
+
+void SdlAudioDevice::renderTimed(float* out, int frames) {
+    const int rate = renderer_->sampleRate();
+    // Buffers follow each other frame by frame; only when the device clock has drifted from
+    // the steady clock by more than a buffer (a stall, a slow driver) is the start set anew.
+    const std::int64_t target = steadyMicroseconds() - latencyUs_;
+    const std::int64_t drift = nextStartUs_ - target;
+    if (!started_ || drift > latencyUs_ || drift < -latencyUs_) {
+        nextStartUs_ = target;
+        frameRemainder_ = 0;
+        started_ = true;
+    }
+    const std::int64_t startUs = nextStartUs_;
+    renderer_->render(Renderer::BufferStart{static_cast<std::uint32_t>(startUs / 1000),
+                                            static_cast<int>(startUs % 1000)},
+                      out, static_cast<std::size_t>(frames));
+    const std::int64_t elapsed = static_cast<std::int64_t>(frames) * 1000000 + frameRemainder_;
+    nextStartUs_ += elapsed / rate;
+    frameRemainder_ = elapsed % rate;
 }
 
 }  // namespace quorvel

@@ -2,8 +2,8 @@
 // SDL's audio thread. Any failure leaves the program running without sound.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "audio/renderer.h"
@@ -15,14 +15,13 @@ struct SharedFlags;
 
 class SdlAudioDevice {
   public:
-    using TickSource = std::function<std::uint32_t()>;
-
     // Opens the default device in float32 at its own rate and channel count and starts it.
-    // Never throws for a missing or unusable device; isOpen() tells. tick gives the
-    // millisecond tick read at the start of each buffer (a steady clock by default); it is
-    // called on the audio thread and must not block.
+    // Never throws for a missing or unusable device; isOpen() tells. Each buffer stands for
+    // the time `latencyMicroseconds()` before its callback on the steady clock the keying
+    // thread ticks by, so every key edge lands at its own frame. bufferFrames asks SDL for a
+    // buffer size (0: the default).
     SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags, const AudioState& audio,
-                   TickSource tick = {});
+                   int bufferFrames = 0);
     // Stops the callback before the renderer goes away, then clears ToneKeyDown.
     ~SdlAudioDevice();
     SdlAudioDevice(const SdlAudioDevice&) = delete;
@@ -32,21 +31,45 @@ class SdlAudioDevice {
     int sampleRate() const { return renderer_ ? renderer_->sampleRate() : 0; }
     int channels() const { return renderer_ ? renderer_->channels() : 0; }
     int bufferFrames() const { return bufferFrames_; }
+    // How far behind its callback a buffer plays the key: one buffer and a margin for the
+    // keying thread's tick and the callback's jitter.
+    int latencyMicroseconds() const { return latencyUs_; }
+
+    static constexpr int kDefaultBufferFrames = 128;
+
+    // Measurement hook: called on the audio thread after each buffer is filled, with the
+    // steady-clock time of the callback (µs). It must not block or allocate.
+    using BufferObserver = void (*)(void* context, const float* samples, int frames, int channels,
+                                    std::int64_t callbackUs);
+    void setBufferObserver(BufferObserver observer, void* context) {
+        observerContext_.store(context, std::memory_order_relaxed);
+        observer_.store(observer, std::memory_order_release);
+    }
 
   private:
     static void callback(void* self, std::uint8_t* stream, int bytes);
     void close();
+    void renderTimed(float* out, int frames);
 
     SharedFlags& flags_;
-    TickSource tick_;
     bool audioInitialised_ = false;
     std::uint32_t device_ = 0;  // SDL_AudioDeviceID, 0 when closed
     int bufferFrames_ = 0;
+    int latencyUs_ = 0;
     int preRollFrames_ = 0;  // touched only by the audio thread once started
+    // Start of the next buffer on the steady clock, µs; advanced by whole frames (the
+    // remainder kept in frameRemainder_) so buffers join without gaps. Audio thread only.
+    std::int64_t nextStartUs_ = 0;
+    std::int64_t frameRemainder_ = 0;
+    bool started_ = false;
+    std::atomic<BufferObserver> observer_{nullptr};
+    std::atomic<void*> observerContext_{nullptr};
     std::optional<Renderer> renderer_;
 };
 
 // Milliseconds of a steady clock, wrapping like the system tick.
 std::uint32_t steadyTickMs();
+// Microseconds of the same clock.
+std::int64_t steadyMicroseconds();
 
 }  // namespace quorvel
