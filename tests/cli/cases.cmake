@@ -1,0 +1,157 @@
+# Black-box cases of quorvel-cli that need more than one run or a look at stderr and files.
+# CLI: the executable, DIR: a scratch directory, DATA: tests/cli/data, CASE: which one.
+file(REMOVE_RECURSE ${DIR})
+file(MAKE_DIRECTORY ${DIR})
+
+function(run)
+  cmake_parse_arguments(R "" "" "ENV" ${ARGN})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env ${R_ENV} ${R_UNPARSED_ARGUMENTS}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc TIMEOUT 120)
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+  set(rc "${rc}" PARENT_SCOPE)
+endfunction()
+
+function(expect what text pattern)
+  if(NOT "${text}" MATCHES "${pattern}")
+    message(FATAL_ERROR "${what}: no '${pattern}' in:\n${text}")
+  endif()
+endfunction()
+
+function(expect_rc want)
+  if(NOT rc EQUAL ${want})
+    message(FATAL_ERROR "exit ${rc}, expected ${want}\nstdout:\n${out}\nstderr:\n${err}")
+  endif()
+endfunction()
+
+# Every command's help is on stdout, exits 0 and names each of its options.
+if(CASE STREQUAL "help")
+  set(run_opts --telegrams --latin --wpm --go-on --json --settings --data-dir)
+  set(opts_receive ${run_opts} --freq --sound-type --band-activity --band-noise --band-filter
+      --band --wav --realtime BandQRN BandOverload "[VALA]" "[Preamble]" 明瞭CW練習音)
+  set(opts_send ${run_opts} --timings --serial --realtime --auto "d240 u80" "a300")
+  set(opts_generate --lang --level --category --weak --normal --seed --out --data-dir 国家試験)
+  set(opts_encode --latin TEXT)
+  set(opts_ports "DSR")
+  foreach(cmd receive send generate encode ports)
+    foreach(form "${cmd};--help" "${cmd};-h" "help;${cmd}")
+      run(${CLI} ${form})
+      expect_rc(0)
+      foreach(o ${opts_${cmd}})
+        string(FIND "${out}" "${o}" at)
+        if(at LESS 0)
+          message(FATAL_ERROR "'${form}' does not name ${o}:\n${out}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  foreach(form "--help" "-h" "help")
+    run(${CLI} ${form})
+    expect_rc(0)
+    foreach(cmd receive send generate encode ports)
+      expect("${form}" "${out}" "${cmd}")
+    endforeach()
+  endforeach()
+  run(${CLI})
+  expect_rc(2)
+  run(${CLI} nonsense)
+  expect_rc(2)
+
+# A file whose layout does not match the language asked for is never a judged garbage run.
+elseif(CASE STREQUAL "language")
+  run(${CLI} receive --latin --telegrams ${DATA}/japanese_one.txt --data-dir ${DIR}/a)
+  expect_rc(2)
+  expect("stderr" "${err}" "holds Japanese telegrams.*leave out --latin")
+  if(out MATCHES "result" OR EXISTS ${DIR}/a/telegram_practice_log.csv)
+    message(FATAL_ERROR "a refused file was run:\n${out}")
+  endif()
+  # Without --latin it is practised from its first telegram; a Latin ini is followed by notice.
+  file(WRITE ${DIR}/b/telegram_practice.ini "[Settings]\nLang=0\nWPM=40\n")
+  run(${CLI} receive --telegrams ${DATA}/japanese_one.txt --data-dir ${DIR}/b)
+  expect_rc(0)
+  expect("stderr" "${err}" "holds Japanese telegrams: practising in Japanese")
+  expect("stdout" "${out}" "^(message [^\n]*\n)*telegram 1\npreamble.model 九三\npreamble.entered 九三\n")
+  # A file that reads but holds no whole telegram names the tags it needs.
+  file(WRITE ${DIR}/half.txt "[VALA]\n一\n[VALB]\nア\n")
+  run(${CLI} receive --telegrams ${DIR}/half.txt --data-dir ${DIR}/c)
+  expect_rc(2)
+  expect("stderr" "${err}" "no complete telegram.*\\[VALA\\] \\[VALB\\] \\[VALC\\] \\[VALD\\] \\[VALE\\] \\[TEXT\\].*\\[Preamble\\] \\[To\\] \\[Text\\]")
+
+# SIGTERM ends a real-time run like Ctrl-C: 143, the telegram so far printed, whole log rows.
+# The kill after one more second is only a hang guard.
+elseif(CASE STREQUAL "sigterm")
+  run(timeout --preserve-status -s TERM -k 1 1 ${CLI} receive --realtime --wpm 40
+      --data-dir ${DIR}/rt ENV SDL_AUDIODRIVER=dummy)
+  expect_rc(143)
+  expect("stdout" "${out}" "telegram 1\n.*\nresult ")
+  file(READ ${DIR}/rt/telegram_practice_log.csv log HEX)
+  expect("practice log" "${log}" "0d0a$")  # the last row is whole
+  file(STRINGS ${DIR}/rt/telegram_practice_log.csv rows)
+  list(LENGTH rows n)
+  if(n LESS 2)
+    message(FATAL_ERROR "no judged rows in the practice log")
+  endif()
+
+# The data directory: per-user from a build directory, the executable's own directory once it
+# holds the settings file, and the settings of the data directory used without --settings.
+elseif(CASE STREQUAL "datadir")
+  get_filename_component(exe_dir ${CLI} DIRECTORY)
+  set(home ${DIR}/home)
+  run(${CLI} receive --wpm 40 ENV --unset=XDG_DATA_HOME --unset=QUORVEL_DATA_DIR HOME=${home})
+  expect_rc(0)
+  if(NOT EXISTS ${home}/.local/share/quorvel/telegram_practice_log.csv)
+    message(FATAL_ERROR "no history in ${home}/.local/share/quorvel")
+  endif()
+  if(EXISTS ${exe_dir}/telegram_practice_log.csv)
+    message(FATAL_ERROR "history written beside the executable in ${exe_dir}")
+  endif()
+  run(${CLI} receive --wpm 40 ENV --unset=QUORVEL_DATA_DIR HOME=${home} XDG_DATA_HOME=${DIR}/xdg)
+  expect_rc(0)
+  if(NOT EXISTS ${DIR}/xdg/quorvel/telegram_practice_log.csv)
+    message(FATAL_ERROR "no history under XDG_DATA_HOME")
+  endif()
+
+  # A portable installation keeps its files beside the executable, and its ini is read.
+  file(MAKE_DIRECTORY ${DIR}/portable)
+  file(COPY ${CLI} DESTINATION ${DIR}/portable)
+  file(WRITE ${DIR}/portable/telegram_practice.ini "[Settings]\nWPM=40\nLang=0\n")
+  get_filename_component(exe_name ${CLI} NAME)
+  run(${DIR}/portable/${exe_name} receive ENV --unset=XDG_DATA_HOME --unset=QUORVEL_DATA_DIR
+      HOME=${home})
+  expect_rc(0)
+  expect("stdout" "${out}" "preamble.entered 18 IZUMIMARU")
+  expect("stdout" "${out}" "CPM 1[0-9][0-9]")  # 40 WPM; 15 WPM gives about 40
+  if(NOT EXISTS ${DIR}/portable/telegram_practice_log.csv)
+    message(FATAL_ERROR "the portable installation's history went elsewhere")
+  endif()
+
+  # With nowhere to keep the history the run says so first, names --data-dir and fails.
+  run(${CLI} receive --wpm 40 ENV --unset=XDG_DATA_HOME --unset=QUORVEL_DATA_DIR --unset=HOME)
+  expect_rc(1)
+  expect("stderr" "${err}" "^quorvel-cli receive: the practice history cannot be written.*--data-dir")
+  expect("stderr" "${err}" "were not written to the practice history")
+
+# Messages that help a first user: encode warnings, no temporary file name, --serial options.
+elseif(CASE STREQUAL "messages")
+  run(${CLI} encode CQ)
+  expect_rc(0)
+  expect("stderr" "${err}" "'C' has no code in the Japanese table.*'Q'.*add --latin")
+  run(${CLI} encode --latin CQ)
+  if(NOT err STREQUAL "")
+    message(FATAL_ERROR "warnings for a text the table codes:\n${err}")
+  endif()
+  run(${CLI} generate --lang ja --out ${DIR}/missing/x.txt)
+  expect_rc(1)
+  if(err MATCHES "\\.tmp")
+    message(FATAL_ERROR "a temporary file named:\n${err}")
+  endif()
+  run(${CLI} send --serial /dev/quorvel-no-such-port --realtime --data-dir ${DIR}/s
+      --settings ${DATA}/latin_fast.ini)
+  expect_rc(1)
+  expect("stderr" "${err}" "^quorvel-cli send: cannot open /dev/quorvel-no-such-port")
+  if(NOT out STREQUAL "")
+    message(FATAL_ERROR "run messages before the port check:\n${out}")
+  endif()
+else()
+  message(FATAL_ERROR "unknown CASE ${CASE}")
+endif()
