@@ -92,7 +92,8 @@ void applyAudioOptions(const ReceiveOptions& o, PracticeSettings& s) {
     if (o.filter)
         PracticeSettings::set(s.BandFilterWidth, *o.filter);
     for (const std::string& key : o.bands)
-        PracticeSettings::set(s.*findSetting(key)->field, 1);
+        if (const SettingKey* k = findSetting(key))
+            PracticeSettings::set(s.*k->field, 1);
 }
 
 // Frames the simulated run of `source` will render, from a silent run of a copy that writes

@@ -73,6 +73,11 @@ int runMain(int argc, char** argv) {
         std::cout << selected(app).help();
         return 0;
     } catch (const CLI::ParseError& e) {
+        if (dynamic_cast<const CLI::ExtrasError*>(&e) && app.get_subcommands().empty()) {
+            std::cerr << "quorvel-cli: unknown command '" << argv[1]
+                      << "'\nrun 'quorvel-cli --help' for the commands\n";
+            return kUsageExit;
+        }
         const CLI::App& at = selected(app);
         const std::string name = &at == &app ? std::string() : " " + at.get_name();
         std::cerr << "quorvel-cli" << name << ": " << e.what() << "\nrun 'quorvel-cli" << name
