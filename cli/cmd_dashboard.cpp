@@ -1,6 +1,7 @@
 // quorvel-cli dashboard: the home dashboard and achievements texts from the logs of a data
 // directory, as the window shows them.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "cli/cli.h"
@@ -25,30 +26,32 @@ void printInfo(const InfoText& info) {
                 lf.c_str());
 }
 
-int runDashboard(const Args& args) {
+struct DashboardOptions {
     std::string dataDir;
     int runChars = 0;
-    ArgReader r(args);
-    while (!r.done()) {
-        const std::string a = r.next();
-        if (a == "--data-dir") {
-            if (!r.value(dataDir) || dataDir.empty())
-                return usageError(kName, "--data-dir needs a directory");
-        } else if (a == "--run-chars") {
-            std::string v;
-            if (!r.value(v) || !parseInt(v, 0, 1'000'000'000, runChars))
-                return usageError(kName, "--run-chars needs a count of characters");
-        } else {
-            return usageError(kName, "unknown argument " + a);
-        }
-    }
-    const DataPaths paths = DataPaths::fromSystem(dataDir);
-    printInfo(dashboardText(readDashboard(paths, currentLocalTime(), runChars)));
+};
+
+int runDashboard(const DashboardOptions& o) {
+    const DataPaths paths = DataPaths::fromSystem(o.dataDir);
+    printInfo(dashboardText(readDashboard(paths, currentLocalTime(), o.runChars)));
     printInfo(achievementsText(readAchievements(paths)));
     return 0;
 }
 
-const bool registered = registerCommand({kName, "[--data-dir DIR] [--run-chars N]", runDashboard});
+Runner defineDashboard(CLI::App& app) {
+    auto o = std::make_shared<DashboardOptions>();
+    app.add_option("--data-dir", o->dataDir,
+                   "Data directory whose logs are read (default: the usual data directory)");
+    app.add_option("--run-chars", o->runChars,
+                   "Characters judged in a run not yet logged, counted towards today's EXP")
+        ->check(CLI::Range(0, 1'000'000'000))
+        ->capture_default_str();
+    return [o] { return runDashboard(*o); };
+}
+
+const bool registered = registerCommand(
+    {kName, "Print the home dashboard and the achievements from the practice logs",
+     defineDashboard});
 
 }  // namespace
 }  // namespace quorvel::cli

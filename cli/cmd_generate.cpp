@@ -8,6 +8,7 @@
 #include "practice/telegram_file.h"
 #include "storage/char_log.h"
 #include "storage/paths.h"
+#include "storage/settings_file.h"
 #include "storage/utf.h"
 
 namespace quorvel::cli {
@@ -21,78 +22,24 @@ struct GenerateOptions {
     int category = 0;
     bool weak = false;
     bool normal = false;
-    bool haveSeed = false;
-    std::uint32_t seed = 0;
+    std::optional<std::uint32_t> seed;
     std::string out;
     std::string dataDir;
 };
 
-bool parseSeed(const std::string& text, std::uint32_t& seed) {
-    if (text.empty() || text.size() > 10)
-        return false;
-    unsigned long long v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + static_cast<unsigned>(c - '0');
+int runGenerate(const GenerateOptions& o) {
+    // Said before generating, and without the name of the temporary file a write would use.
+    const std::filesystem::path outDir = std::filesystem::absolute(o.out).parent_path();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(outDir, ec)) {
+        std::fprintf(stderr, "quorvel-cli generate: cannot write %s: no directory %s\n",
+                     o.out.c_str(), outDir.string().c_str());
+        return 1;
     }
-    if (v > 0xFFFFFFFFull)
-        return false;
-    seed = static_cast<std::uint32_t>(v);
-    return true;
-}
-
-int parseOptions(const Args& args, GenerateOptions& o) {
-    ArgReader r(args);
-    bool haveLang = false;
-    while (!r.done()) {
-        const std::string a = r.next();
-        std::string v;
-        if (a == "--lang") {
-            if (!r.value(v) || (v != "ja" && v != "latin"))
-                return usageError(kName, "--lang takes ja or latin");
-            o.latin = v == "latin";
-            haveLang = true;
-        } else if (a == "--level") {
-            if (!r.value(v) || !parseInt(v, 0, kLevelCount - 1, o.level))
-                return usageError(kName, "--level takes a learning level from 0 to 4");
-        } else if (a == "--category") {
-            if (!r.value(v) || !parseInt(v, 0, kCategoryCount - 1, o.category))
-                return usageError(kName, "--category takes a list position from 0 to 9");
-        } else if (a == "--weak") {
-            o.weak = true;
-        } else if (a == "--normal") {
-            o.normal = true;
-        } else if (a == "--seed") {
-            if (!r.value(v) || !parseSeed(v, o.seed))
-                return usageError(kName, "--seed takes a number from 0 to 4294967295");
-            o.haveSeed = true;
-        } else if (a == "--out") {
-            if (!r.value(o.out) || o.out.empty())
-                return usageError(kName, "--out needs a FILE");
-        } else if (a == "--data-dir") {
-            if (!r.value(o.dataDir) || o.dataDir.empty())
-                return usageError(kName, "--data-dir needs a directory");
-        } else {
-            return usageError(kName, "unknown argument " + a);
-        }
-    }
-    if (!haveLang)
-        return usageError(kName, "missing --lang");
-    if (o.out.empty())
-        return usageError(kName, "missing --out FILE");
-    return 0;
-}
-
-int runGenerate(const Args& args) {
-    GenerateOptions o;
-    if (int status = parseOptions(args, o); status != 0)
-        return status;
-
     const DataPaths paths = DataPaths::fromSystem(o.dataDir);
     const GeneratorFiles files = generatorFiles(paths);
     RandomGenerator random;
-    random.seed(o.haveSeed ? o.seed : static_cast<std::uint32_t>(std::time(nullptr)));
+    random.seed(o.seed ? *o.seed : static_cast<std::uint32_t>(std::time(nullptr)));
 
     TelegramList records;
     if (o.latin) {
@@ -122,19 +69,74 @@ int runGenerate(const Args& args) {
 
     std::string reason;
     if (!writeTelegramFile(o.out, records, o.latin, &reason)) {
-        std::fprintf(stderr, "quorvel-cli generate: cannot write %s: %s\n", o.out.c_str(),
-                     reason.c_str());
+        // A reason from the file layer already names the file.
+        if (reason.find(o.out) != std::string::npos)
+            std::fprintf(stderr, "quorvel-cli generate: %s\n", reason.c_str());
+        else
+            std::fprintf(stderr, "quorvel-cli generate: cannot write %s: %s\n", o.out.c_str(),
+                         reason.c_str());
         return 1;
     }
     std::printf("generated %zu telegrams into %s\n", records.size(), o.out.c_str());
     return 0;
 }
 
+std::string categoryList() {
+    std::string text = "Categories (--category N):\n";
+    for (int i = 0; i < kCategoryCount; ++i)
+        text += "  " + std::to_string(i) + "  " +
+                toUtf8(std::u16string(kCategoryNames[static_cast<std::size_t>(i)])) + " / " +
+                toUtf8(englishCategory(i)) + "\n";
+    text += "Levels (--level N):\n";
+    for (int i = 0; i < kLevelCount; ++i)
+        text +=
+            "  " + std::to_string(i) + "  " + toUtf8(std::u16string(learningLevelName(i))) + "\n";
+    return text;
+}
+
+Runner defineGenerate(CLI::App& app) {
+    auto o = std::make_shared<GenerateOptions>();
+    app.add_option_function<std::string>(
+           "--lang", [o](const std::string& lang) { o->latin = lang == "latin"; },
+           "Language of the set: ja (ten Japanese telegrams) or latin (English ones)")
+        ->check(CLI::IsMember({"ja", "latin"}))
+        ->required()
+        ->type_name("ja|latin");
+    app.add_option("--level", o->level, "Learning level, as listed below")
+        ->check(CLI::Range(0, kLevelCount - 1))
+        ->capture_default_str()
+        ->type_name("N");
+    app.add_option("--category", o->category, "Category, as listed below (Japanese / English)")
+        ->check(CLI::Range(0, kCategoryCount - 1))
+        ->capture_default_str()
+        ->type_name("N");
+    app.add_flag("--weak", o->weak,
+                 "Japanese: build the telegrams from the characters most often missed (the "
+                 "character log of the data directory)");
+    app.add_flag("--normal", o->normal,
+                 "Japanese: the normal random texts instead of the second-generation ones");
+    app.add_option_function<std::uint32_t>(
+           "--seed", [o](const std::uint32_t& seed) { o->seed = seed; },
+           "Seed of the random generator, 0 to 4294967295 (default: the time): the same seed "
+           "gives the same set")
+        ->check(CLI::Range(0u, 0xFFFFFFFFu))
+        ->type_name("S");
+    app.add_option("--out", o->out, "Telegram file to write (replaced whole)")
+        ->required()
+        ->type_name("FILE");
+    app.add_option("--data-dir", o->dataDir,
+                   "Data directory, for the character log of --weak (default: QUORVEL_DATA_DIR, "
+                   "else the per-user data directory)")
+        ->type_name("DIR");
+    app.footer(categoryList() +
+               "Template and dictionary files are read beside the executable, then from the "
+               "installed share directory.\nExample: quorvel-cli generate --lang latin --level 2 "
+               "--seed 7 --out set.txt");
+    return [o] { return runGenerate(*o); };
+}
+
 const bool registered =
-    registerCommand({kName,
-                     "--lang ja|latin [--level N] [--category N] [--weak] [--normal] [--seed S] "
-                     "[--data-dir DIR] --out FILE",
-                     runGenerate});
+    registerCommand({kName, "Write a random telegram set as a telegram text file", defineGenerate});
 
 }  // namespace
 }  // namespace quorvel::cli

@@ -8,9 +8,7 @@
 namespace quorvel::cli {
 namespace {
 
-int runPorts(const Args& args) {
-    if (!args.empty())
-        return usageError("ports", "unexpected argument " + args.front());
+int runPorts() {
     const auto ports = listSerialPorts();
     if (ports.empty()) {
         std::fprintf(stderr, "no serial ports found\n");
@@ -23,7 +21,16 @@ int runPorts(const Args& args) {
     return 0;
 }
 
-const bool registered = registerCommand({"ports", "", runPorts});
+Runner definePorts(CLI::App& app) {
+    app.footer(
+        "One port a line: the name the window lists, a tab, and the location that "
+        "`quorvel-cli send --serial PORT --realtime` takes.\nThe key goes on a 9-pin "
+        "connector: pin 5 common, pin 6 DSR dot, pin 8 CTS dash.");
+    return [] { return runPorts(); };
+}
+
+const bool registered = registerCommand(
+    {"ports", "List the serial ports a telegraph key can be connected to", definePorts});
 
 }  // namespace
 }  // namespace quorvel::cli

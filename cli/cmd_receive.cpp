@@ -1,30 +1,27 @@
 // quorvel-cli receive: a whole receive run, in simulated time (optionally written to a WAV
 // file) or in real time through the threads and the sound device.
-#include <atomic>
+#include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <sstream>
+#include <string_view>
 #include <thread>
 
 #include "audio/sdl/sdl_audio_device.h"
 #include "audio/wav_writer.h"
+#include "cli/interrupt.h"
 #include "cli/practice_run.h"
 #include "engine/simulated_run.h"
 #include "storage/local_time.h"
 #include "storage/settings_file.h"
+#include "storage/utf.h"
 
 namespace quorvel::cli {
 namespace {
 
 constexpr const char* kName = "receive";
 constexpr int kWavRate = 48000;
-
-std::atomic<bool> interrupted{false};
-
-void onInterrupt(int) {
-    interrupted.store(true);
-}
+constexpr std::uint64_t kWavHeaderBytes = 44;
+constexpr std::uint64_t kWavMaxBytes = 0xFFFFFFFFull;  // the RIFF size field is 32 bits
 
 struct ReceiveOptions {
     PracticeRunOptions run;
@@ -34,68 +31,53 @@ struct ReceiveOptions {
     bool realtime = false;
 };
 
-// The band effect keys that --band turns on: every on/off key of the band settings.
-bool isBandKey(const std::string& key) {
-    const SettingKey* k = findSetting(key);
-    return k != nullptr && key.rfind("Band", 0) == 0 && k->rule == LoadRule::OnOff &&
-           std::string_view(k->key) == key;
-}
+struct BandKey {
+    std::string_view key;
+    std::string_view effect;
+};
 
-int parseArgs(const Args& args, ReceiveOptions& o) {
-    ArgReader r(args);
-    while (!r.done()) {
-        const std::string a = r.next();
-        switch (readPracticeOption(kName, a, r, o.run)) {
-            case OptionRead::Taken:
-                continue;
-            case OptionRead::Error:
-                return 2;
-            case OptionRead::NotMine:
-                break;
-        }
-        std::string v;
-        auto number = [&](std::optional<int>& out, int lo, int hi, const char* what) {
-            int n = 0;
-            if (!r.value(v) || !parseInt(v, lo, hi, n))
-                return usageError(kName, what);
-            out = n;
-            return 0;
-        };
-        int rc = 0;
-        if (a == "--freq") {
-            rc = number(o.freq, 300, 1200, "--freq takes a frequency from 300 to 1200 Hz");
-        } else if (a == "--sound-type") {
-            rc = number(o.soundType, 0, 5, "--sound-type takes a timbre from 0 to 5");
-        } else if (a == "--band-activity") {
-            rc = number(o.activity, 0, 5, "--band-activity takes a value from 0 to 5");
-        } else if (a == "--band-noise") {
-            rc = number(o.noise, 0, 100, "--band-noise takes a level from 0 to 100");
-        } else if (a == "--band-filter") {
-            rc = number(o.filter, 0, 2, "--band-filter takes 0, 1 or 2");
-        } else if (a == "--band") {
-            if (!r.value(v))
-                return usageError(kName, "--band needs KEY[,KEY...]");
-            std::stringstream keys(v);
-            std::string key;
-            while (std::getline(keys, key, ',')) {
-                if (!isBandKey(key))
-                    return usageError(kName, "unknown band effect " + key);
-                o.bands.push_back(key);
-            }
-        } else if (a == "--wav") {
-            if (!r.value(o.wav))
-                return usageError(kName, "--wav needs a FILE");
-        } else if (a == "--realtime") {
-            o.realtime = true;
-        } else {
-            return usageError(kName, "unknown argument " + a);
-        }
-        if (rc != 0)
-            return rc;
+// Every on/off band effect, in the order of the settings file.
+constexpr BandKey kBandKeys[] = {
+    {"BandQRN", "static noise with occasional crashes (level: --band-noise)"},
+    {"BandQRM", "interfering stations (how many: --band-activity)"},
+    {"BandQSB", "slow fading of the wanted signal"},
+    {"BandFlutter", "fast pitch flutter"},
+    {"BandLids", "rough, unsteady sender level while keyed"},
+    {"BandChirp", "pitch chirp at each key-down"},
+    {"BandUnevenLength", "uneven dot and dash lengths in the playback"},
+    {"BandAGC", "level compression"},
+    {"BandIFFilter", "mild saturation of the wanted signal"},
+    {"BandPitchDrift", "slow pitch drift"},
+    {"BandEcho", "200 ms echo"},
+    {"BandMultipath", "short (1/14 s) echo"},
+    {"BandLightning", "sparse loud noise bursts"},
+    {"BandAdjacent", "steady carrier slightly above the signal"},
+    {"BandSplit", "steady carrier slightly below the signal"},
+    {"BandAtmospheric", "continuous background noise"},
+    {"BandHum", "mains hum"},
+    {"BandIgnition", "ignition-like pulses"},
+    {"BandAgcPump", "periodic level pumping"},
+    {"BandRinging", "narrow-filter ringing while keyed"},
+    {"BandOverload", "hard receiver saturation"},
+};
+
+std::string receiveFooter() {
+    std::string text = "Band effects (--band KEY,KEY,...; the settings file's on/off keys):\n";
+    for (const BandKey& b : kBandKeys) {
+        std::string key(b.key);
+        key.resize(18, ' ');
+        text += "  " + key + std::string(b.effect) + "\n";
     }
-    if (o.realtime && !o.wav.empty())
-        return usageError(kName, "--wav renders a simulated run; it does not go with --realtime");
-    return 0;
+    text += "Timbres (--sound-type N):\n";
+    for (int i = 0; i < kTimbreCount; ++i)
+        text += "  " + std::to_string(i) + "  " + toUtf8(std::u16string(timbreName(i))) + "\n";
+    text += "Filter widths (--band-filter N): 0 250 Hz, 1 500 Hz, 2 1 kHz.\n\n";
+    text += telegramFileHelp();
+    text +=
+        "\nA real-time run (--realtime) plays through the sound device (silent when there is "
+        "none); Ctrl-C, SIGTERM or SIGHUP end it, keeping what was judged.\n"
+        "Example: quorvel-cli receive --latin --wpm 20 --band BandQRN,BandQSB --wav set.wav";
+    return text;
 }
 
 void applyAudioOptions(const ReceiveOptions& o, PracticeSettings& s) {
@@ -110,15 +92,63 @@ void applyAudioOptions(const ReceiveOptions& o, PracticeSettings& s) {
     if (o.filter)
         PracticeSettings::set(s.BandFilterWidth, *o.filter);
     for (const std::string& key : o.bands)
-        PracticeSettings::set(s.*findSetting(key)->field, 1);
+        if (const SettingKey* k = findSetting(key))
+            PracticeSettings::set(s.*k->field, 1);
+}
+
+// Frames the simulated run of `source` will render, from a silent run of a copy that writes
+// no logs (a run without an audio sink renders nothing, so this costs little).
+std::uint64_t audioFrames(Trainer& source) {
+    Trainer dry;
+    for (const SettingKey& key : settingsTable())
+        PracticeSettings::set(dry.settings().*key.field,
+                              PracticeSettings::get(source.settings().*key.field));
+    PracticeSettings::set(dry.settings().goOnAfterMistakes,
+                          PracticeSettings::get(source.settings().goOnAfterMistakes));
+    const bool latin = source.document().latinMode();
+    dry.switchLanguage(latin);
+    if (source.document().setActive())
+        dry.document().installSet(TelegramList(*source.document().currentSet()), latin);
+    ManualScoringClock clock(0, currentLocalTime());
+    SimulatedRun sim(dry, &clock, kWavRate, 1);
+    const std::uint64_t ms = sim.receive();
+    return ms * kWavRate / 1000;
+}
+
+std::string megabytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+// Announces the file's length and size on stderr; false (with the reason) when a WAV file
+// cannot hold it.
+bool announceWav(Trainer& trainer, const std::string& path) {
+    const std::uint64_t frames = audioFrames(trainer);
+    const std::uint64_t bytes = kWavHeaderBytes + frames * 2;
+    const std::uint64_t seconds = frames / kWavRate;
+    const std::string length =
+        std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
+    if (bytes > kWavMaxBytes) {
+        std::fprintf(stderr,
+                     "quorvel-cli %s: %s of audio would need %s, more than a WAV file can hold "
+                     "(4 GiB, about 12 h at 48 kHz); use a smaller telegram file\n",
+                     kName, length.c_str(), megabytes(bytes).c_str());
+        return false;
+    }
+    std::fprintf(stderr, "quorvel-cli %s: writing %s of audio (%s) to %s\n", kName, length.c_str(),
+                 megabytes(bytes).c_str(), path.c_str());
+    return true;
 }
 
 int runSimulated(const ReceiveOptions& o) {
     ManualScoringClock clock(0, currentLocalTime());
     auto run = PracticeRun::create(kName, o.run, &clock, true);
     if (!run)
-        return 2;
+        return kUsageExit;
     applyAudioOptions(o, run->trainer().settings());
+    if (!o.wav.empty() && !announceWav(run->trainer(), o.wav))
+        return kUsageExit;
     SimulatedRun sim(run->trainer(), &clock, kWavRate, 1);
     std::optional<WavWriter> wav;
     try {
@@ -132,16 +162,27 @@ int runSimulated(const ReceiveOptions& o) {
             wav->finish();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quorvel-cli %s: %s\n", kName, e.what());
-        return 2;
+        return 1;
     }
-    run->finish();
-    return 0;
+    return run->finish();
+}
+
+// Sleeps in short slices until done() or the deadline; false at the deadline.
+template <typename Done>
+bool waitUntil(std::chrono::milliseconds limit, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 int runRealtime(const ReceiveOptions& o) {
     auto run = PracticeRun::create(kName, o.run, nullptr, false);
     if (!run)
-        return 2;
+        return kUsageExit;
     Trainer& t = run->trainer();
     applyAudioOptions(o, t.settings());
     PracticeSettings::set(t.settings().Mode, 0);
@@ -151,32 +192,68 @@ int runRealtime(const ReceiveOptions& o) {
         std::fprintf(stderr, "quorvel-cli %s: cannot start the keying threads\n", kName);
         return 1;
     }
-    std::signal(SIGINT, onInterrupt);
+    InterruptGuard guard;
     t.rxStart();
-    while (t.receive().running() && !interrupted.load())
+    while (t.receive().running() && !guard.interrupted())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    // Characters still in the queue when the playback ends are decoded before the summary.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto unit = static_cast<int>(1200 / std::max(1, PracticeSettings::get(t.settings().WPM)));
+    if (guard.interrupted()) {
+        t.receive().stop();
+        // What was keyed before the stop is still decoded.
+        waitUntil(std::chrono::milliseconds(200), [&] { return t.keying().queue().size() == 0; });
+    } else {
+        // The end signal is decoded a character gap after the playback let go of it.
+        waitUntil(std::chrono::milliseconds(10 * unit + 1000),
+                  [&] { return t.document().telegramFinished() || guard.interrupted(); });
+    }
     t.rxStop();
     t.shutdown();
-    run->finish();
-    std::signal(SIGINT, SIG_DFL);
-    return interrupted.load() ? 130 : 0;
+    const int status = run->finish();
+    return guard.interrupted() ? guard.exitStatus() : status;
 }
 
-int runReceive(const Args& args) {
-    ReceiveOptions o;
-    if (int rc = parseArgs(args, o); rc != 0)
-        return rc;
+int runReceive(const ReceiveOptions& o) {
+    if (o.realtime && !o.wav.empty())
+        return usageError(kName, "--wav renders a simulated run; it does not go with --realtime");
     return o.realtime ? runRealtime(o) : runSimulated(o);
 }
 
+Runner defineReceive(CLI::App& app) {
+    auto o = std::make_shared<ReceiveOptions>();
+    addPracticeOptions(app, o->run);
+    auto number = [&app](const char* name, std::optional<int>& out, int lo, int hi,
+                         const std::string& what) {
+        app.add_option_function<int>(
+               name, [&out](const int& v) { out = v; }, what)
+            ->check(CLI::Range(lo, hi))
+            ->type_name("N");
+    };
+    number("--freq", o->freq, 300, 1200, "Tone frequency in Hz (default: the settings' Freq, 800)");
+    number("--sound-type", o->soundType, 0, kTimbreCount - 1,
+           "Timbre, by number as listed below (default 0)");
+    number("--band-activity", o->activity, 0, 5,
+           "Band activity: number and level of interfering stations (default 3)");
+    number("--band-noise", o->noise, 0, 100, "Level of the static noise (default 30)");
+    number("--band-filter", o->filter, 0, 2, "Receive filter width, as listed below (default 1)");
+    std::vector<std::string> keys;
+    for (const BandKey& b : kBandKeys)
+        keys.emplace_back(b.key);
+    app.add_option("--band", o->bands, "Band effects to switch on, as listed below")
+        ->delimiter(',')
+        ->check(CLI::IsMember(keys).description(""))
+        ->type_name("KEY,...");
+    app.add_option("--wav", o->wav,
+                   "Write the audio of a simulated run to a 16-bit 48 kHz mono WAV file")
+        ->type_name("FILE");
+    app.add_flag("--realtime", o->realtime,
+                 "Run in real time through the threads and the sound device instead of "
+                 "simulated time");
+    app.footer(receiveFooter());
+    return [o] { return runReceive(*o); };
+}
+
 const bool registered = registerCommand(
-    {kName,
-     "[--telegrams FILE] [--latin] [--wpm N] [--freq HZ] [--sound-type N] [--band KEY,...]\n"
-     "       [--band-activity N] [--band-noise N] [--band-filter N] [--go-on] [--wav FILE]\n"
-     "       [--realtime] [--json] [--settings FILE] [--data-dir DIR]",
-     runReceive});
+    {kName, "Receive a telegram set: keyed, decoded, judged and logged", defineReceive});
 
 }  // namespace
 }  // namespace quorvel::cli

@@ -1,17 +1,13 @@
-// quorvel-cli send: a sending run in simulated time, keyed from a file of contact timings.
+// quorvel-cli send: a sending run, in simulated time keyed from a file of contact timings, or
+// live on a telegraph key at a serial port.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "cli/cli.h"
 #include "cli/practice_run.h"
+#include "cli/serial_send.h"
 #include "keying/timing_script.h"
 #include "storage/local_time.h"
-
-#if __has_include("cli/serial_send.h")
-#include "cli/serial_send.h"
-#define QUORVEL_HAVE_SERIAL_SEND 1
-#endif
+#include "storage/text_decode.h"
 
 namespace quorvel::cli {
 namespace {
@@ -23,76 +19,53 @@ constexpr const char* kName = "send";
 constexpr std::uint32_t kFlushMs = 3000;
 
 struct SendOptions {
-    PracticeRunOptions run;
+    SerialSendOptions serial;  // its run options are the ones of every send
     std::string timings;
-    bool autoKeyer = false;
+    bool realtime = false;
 };
 
-bool readFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-        return false;
-    out = buffer.str();
-    return true;
-}
+constexpr const char* kFooter =
+    "Timing files (--timings): whitespace-separated tokens, each a stretch of time in ms with "
+    "the contacts held as its letter says; \"#\" starts a comment.\n"
+    "  d<ms>  dot contact closed (J, DSR)    a<ms>  dash contact closed (K, CTS)\n"
+    "  b<ms>  both closed                    u<ms>  all open\n"
+    "With a straight key (the default) a closure of either contact is one key-down and its "
+    "length decides: under two units a dot, longer a dash. At 15 WPM a unit is 80 ms: a dot "
+    "d80, a dash d240, the gap inside a character u80; leave a little more than three units "
+    "between characters (u300) and more than seven between words (u800). \"CQ\":\n"
+    "  d240 u80 d80 u80 d240 u80 d80 u300      # C  -.-.\n"
+    "  d240 u80 d240 u80 d80 u80 d240 u800     # Q  --.-\n"
+    "With --auto (a paddle and the automatic keyer) the contacts are levers: while one is "
+    "held the keyer sends dots (d) or dashes (a) of its own length, each followed by a "
+    "one-unit space; hold a lever about as long as its elements last. \"CQ\":\n"
+    "  a300 d140 a300 d140 u300                # C\n"
+    "  a620 d140 a300 u800                     # Q\n"
+    "Example: quorvel-cli send --latin --go-on --timings cq.txt\n"
+    "Live: quorvel-cli send --serial /dev/ttyUSB0 --realtime (quorvel-cli ports lists the "
+    "ports); Ctrl-C, SIGTERM or SIGHUP end the run.";
 
-int runSend(const Args& args) {
-    SendOptions o;
-    ArgReader r(args);
-    while (!r.done()) {
-        const std::string a = r.next();
-        if (a == "--serial") {
-#ifdef QUORVEL_HAVE_SERIAL_SEND
-            return runSerialSend(args);
-#else
-            std::fprintf(stderr, "quorvel-cli send: serial keying is not available\n");
-            return 2;
-#endif
-        }
-        switch (readPracticeOption(kName, a, r, o.run)) {
-            case OptionRead::Taken:
-                continue;
-            case OptionRead::Error:
-                return 2;
-            case OptionRead::NotMine:
-                break;
-        }
-        if (a == "--timings") {
-            if (!r.value(o.timings))
-                return usageError(kName, "--timings needs a FILE");
-        } else if (a == "--auto") {
-            o.autoKeyer = true;
-        } else {
-            return usageError(kName, "unknown argument " + a);
-        }
-    }
-    if (o.timings.empty())
-        return usageError(kName, "missing --timings FILE");
-
+int runTimed(const SendOptions& o) {
     std::string text;
-    if (!readFile(o.timings, text)) {
-        std::fprintf(stderr, "quorvel-cli send: cannot read timing file %s\n", o.timings.c_str());
-        return 2;
+    if (!readWholeFile(o.timings, text)) {
+        std::fprintf(stderr, "quorvel-cli %s: cannot read timing file %s\n", kName,
+                     o.timings.c_str());
+        return kUsageExit;
     }
     TimingScript script;
     TimingParseError error;
     if (!parseTimingScript(text, script, error)) {
-        std::fprintf(stderr, "quorvel-cli send: %s: %s\n", o.timings.c_str(),
-                     error.message().c_str());
-        return 2;
+        std::fprintf(stderr, "quorvel-cli %s: %s: %s (see 'quorvel-cli send --help')\n", kName,
+                     o.timings.c_str(), error.message().c_str());
+        return kUsageExit;
     }
 
     ManualScoringClock clock(0, currentLocalTime());
-    auto run = PracticeRun::create(kName, o.run, &clock, true);
+    auto run = PracticeRun::create(kName, o.serial.run, &clock, true);
     if (!run)
-        return 2;
+        return kUsageExit;
     Trainer& t = run->trainer();
     PracticeSettings& settings = t.settings();
-    if (o.autoKeyer)
+    if (o.serial.autoKeyer)
         PracticeSettings::set(settings.Auto, 1);
     PracticeSettings::set(settings.Mode, 1);      // sending practice
     PracticeSettings::set(settings.KeyKeyer, 1);  // keyed on the keyboard contacts
@@ -104,16 +77,42 @@ int runSend(const Args& args) {
     now = playTimingScript(t.keying(), t.flags(), script, now, tick);
     now = playTimingScript(t.keying(), t.flags(), {ContactSegment{false, false, kFlushMs}}, now,
                            tick);
-    run->finish();
-    return 0;
+    return run->finish();
+}
+
+int runSend(const SendOptions& o) {
+    if (!o.serial.port.empty()) {
+        if (!o.timings.empty())
+            return usageError(kName, "--timings and --serial are two ways to key: give one");
+        if (!o.realtime)
+            return usageError(kName, "a serial key is keyed live: add --realtime");
+        return runSerialSend(o.serial);
+    }
+    if (o.realtime)
+        return usageError(kName, "--realtime keys a serial key: add --serial PORT");
+    if (o.timings.empty())
+        return usageError(kName, "give --timings FILE, or --serial PORT --realtime");
+    return runTimed(o);
+}
+
+Runner defineSend(CLI::App& app) {
+    auto o = std::make_shared<SendOptions>();
+    app.add_option("--timings", o->timings, "Timing file to key in simulated time (see below)")
+        ->type_name("FILE");
+    app.add_option("--serial", o->serial.port,
+                   "Key live on the telegraph key at this serial port (with --realtime)")
+        ->type_name("PORT");
+    app.add_flag("--realtime", o->realtime, "Run in real time (needed with --serial)");
+    app.add_flag("--auto", o->serial.autoKeyer,
+                 "Automatic keyer: the two contacts are the levers of a paddle");
+    addPracticeOptions(app, o->serial.run);
+    app.footer(std::string(kFooter) + "\n\n" + telegramFileHelp());
+    return [o] { return runSend(*o); };
 }
 
 const bool registered = registerCommand(
-    {kName,
-     "--timings FILE [--latin] [--telegrams FILE] [--wpm N] [--auto] [--go-on] [--json]\n"
-     "       [--settings FILE] [--data-dir DIR]\n"
-     "       quorvel-cli send --serial PORT --realtime [--latin] [--telegrams FILE]",
-     runSend});
+    {kName, "Send a telegram set: keyed from a timing file or a serial key, decoded and judged",
+     defineSend});
 
 }  // namespace
 }  // namespace quorvel::cli

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <iostream>
 #include <map>
 #include <string>
 
@@ -12,11 +13,21 @@ std::map<std::string, Command>& registry() {
     return commands;
 }
 
-int printUsage() {
-    std::fprintf(stderr, "usage: quorvel-cli <command> [options]\ncommands:\n");
-    for (const auto& [name, command] : registry())
-        std::fprintf(stderr, "  %s %s\n", name.c_str(), command.usage);
-    return 2;
+constexpr const char* kProgramText =
+    "quorvel-cli: Morse telegraphy practice on the command line: receive runs (in simulated or "
+    "real time, with WAV export), sending runs keyed from a timing file or a serial key, random "
+    "telegram sets and the code of a text. Every run scores and logs like the window, in the "
+    "same data directory.";
+
+constexpr const char* kProgramFooter =
+    "Run `quorvel-cli COMMAND --help` (or `quorvel-cli help COMMAND`) for a command's options.\n"
+    "Exit status: 0 done, 1 failed, 2 usage error, 128+N ended by signal N (130 Ctrl-C, 143 "
+    "SIGTERM).";
+
+// The sub-app that was being parsed, or the program itself.
+const CLI::App& selected(const CLI::App& app) {
+    const auto subs = app.get_subcommands();
+    return subs.empty() ? app : *subs.front();
 }
 
 }  // namespace
@@ -27,48 +38,65 @@ bool registerCommand(const Command& command) {
 }
 
 int usageError(const char* name, const std::string& reason) {
-    if (!reason.empty())
-        std::fprintf(stderr, "quorvel-cli %s: %s\n", name, reason.c_str());
-    auto it = registry().find(name);
-    std::fprintf(stderr, "usage: quorvel-cli %s %s\n", name,
-                 it == registry().end() ? "" : it->second.usage);
-    return 2;
+    std::fprintf(stderr, "quorvel-cli %s: %s\nrun 'quorvel-cli %s --help' for the options\n", name,
+                 reason.c_str(), name);
+    return kUsageExit;
 }
 
-bool parseInt(const std::string& text, int lo, int hi, int& out) {
-    if (text.empty() || text.size() > 10)
-        return false;
-    long long v = 0;
-    std::size_t i = 0;
-    bool negative = text[0] == '-';
-    if (negative)
-        i = 1;
-    if (i == text.size())
-        return false;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        v = v * 10 + (text[i] - '0');
+int runMain(int argc, char** argv) {
+    CLI::App app(kProgramText, "quorvel-cli");
+    app.footer(kProgramFooter);
+    app.require_subcommand(0, 1);
+    app.get_formatter()->column_width(34);
+
+    std::map<const CLI::App*, Runner> runners;
+    for (const auto& [name, command] : registry()) {
+        CLI::App* sub = app.add_subcommand(name, command.summary);
+        runners.emplace(sub, command.define(*sub));
     }
-    if (negative)
-        v = -v;
-    if (v < lo || v > hi)
-        return false;
-    out = static_cast<int>(v);
-    return true;
+    std::string helpTopic;
+    CLI::App* help = app.add_subcommand("help", "Show the help of the program or of a command");
+    help->add_option("COMMAND", helpTopic, "The command to explain")->check(CLI::IsMember([] {
+        std::vector<std::string> names;
+        for (const auto& entry : registry())
+            names.push_back(entry.first);
+        return names;
+    }()));
+
+    if (argc < 2) {
+        std::cerr << app.help();
+        return kUsageExit;
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << selected(app).help();
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        if (dynamic_cast<const CLI::ExtrasError*>(&e) && app.get_subcommands().empty()) {
+            std::cerr << "quorvel-cli: unknown command '" << argv[1]
+                      << "'\nrun 'quorvel-cli --help' for the commands\n";
+            return kUsageExit;
+        }
+        const CLI::App& at = selected(app);
+        const std::string name = &at == &app ? std::string() : " " + at.get_name();
+        std::cerr << "quorvel-cli" << name << ": " << e.what() << "\nrun 'quorvel-cli" << name
+                  << " --help' for the options\n";
+        return kUsageExit;
+    }
+    if (help->parsed()) {
+        std::cout << (helpTopic.empty() ? app.help() : app.get_subcommand(helpTopic)->help());
+        return 0;
+    }
+    for (const auto& [sub, run] : runners)
+        if (sub->parsed())
+            return run();
+    std::cerr << app.help();
+    return kUsageExit;
 }
 
 }  // namespace quorvel::cli
 
 int main(int argc, char** argv) {
-    using namespace quorvel::cli;
-    if (argc < 2)
-        return printUsage();
-    auto it = registry().find(argv[1]);
-    if (it == registry().end()) {
-        std::fprintf(stderr, "quorvel-cli: unknown command '%s'\n", argv[1]);
-        return printUsage();
-    }
-    Args args(argv + 2, argv + argc);
-    return it->second.run(args);
+    return quorvel::cli::runMain(argc, argv);
 }

@@ -4,55 +4,116 @@
 
 #include "practice/scoring_text.h"
 #include "practice/telegram_file.h"
-#include "storage/local_time.h"
 #include "storage/paths.h"
 #include "storage/settings_file.h"
+#include "storage/text_decode.h"
 #include "storage/utf.h"
 
 namespace quorvel::cli {
+namespace {
 
-OptionRead readPracticeOption(const char* command, const std::string& a, ArgReader& r,
-                              PracticeRunOptions& o) {
-    std::string v;
-    auto need = [&](std::string& out, const char* what) {
-        if (r.value(out))
-            return OptionRead::Taken;
-        usageError(command, a + " needs " + what);
-        return OptionRead::Error;
-    };
-    if (a == "--telegrams")
-        return need(o.telegrams, "a FILE");
-    if (a == "--settings")
-        return need(o.settingsFile, "a FILE");
-    if (a == "--data-dir")
-        return need(o.dataDir, "a DIR");
-    if (a == "--latin") {
-        o.latin = true;
-        return OptionRead::Taken;
-    }
-    if (a == "--go-on") {
-        o.goOn = true;
-        return OptionRead::Taken;
-    }
-    if (a == "--json") {
-        o.json = true;
-        return OptionRead::Taken;
-    }
-    if (a == "--wpm") {
-        int wpm = 0;
-        if (!r.value(v) || !parseInt(v, 5, 40, wpm)) {
-            usageError(command, "--wpm takes a speed from 5 to 40");
-            return OptionRead::Error;
-        }
-        o.wpm = wpm;
-        return OptionRead::Taken;
-    }
-    return OptionRead::NotMine;
+namespace fs = std::filesystem;
+
+std::uintmax_t sizeOf(const fs::path& file) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    return ec ? 0 : size;
 }
 
-PracticeRun::PracticeRun(Token, const PracticeRunOptions& o, TrainerOptions trainerOptions)
-    : output_(stdout, o.json), trainer_(std::make_unique<Trainer>(std::move(trainerOptions))) {
-    view_ = std::make_unique<PrintingView>(output_, trainer_->document());
+// The telegrams of a file named on the command line; none with the reason on stderr.
+std::optional<TelegramFile> readTelegrams(const char* command, const std::string& path) {
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) {
+        std::fprintf(stderr, "quorvel-cli %s: cannot read telegram file %s\n", command,
+                     path.c_str());
+        return std::nullopt;
+    }
+    std::u16string text;
+    if (!decodeText(bytes, text)) {
+        std::fprintf(stderr,
+                     "quorvel-cli %s: telegram file %s is not text (UTF-8, UTF-16LE or "
+                     "Shift-JIS)\n",
+                     command, path.c_str());
+        return std::nullopt;
+    }
+    auto file = parseTelegramText(text);
+    if (!file)
+        std::fprintf(stderr,
+                     "quorvel-cli %s: telegram file %s holds no complete telegram: a Japanese "
+                     "telegram needs the tags [VALA] [VALB] [VALC] [VALD] [VALE] [TEXT], a Latin "
+                     "one [Preamble] [To] [Text], each with a value (see 'quorvel-cli %s "
+                     "--help')\n",
+                     command, path.c_str(), command);
+    return file;
+}
+
+// Why the history cannot go to the data directory; empty when it can.
+std::string historyProblem(const DataPaths& paths) {
+    if (paths.dataDirectory().empty())
+        return "no data directory is known (HOME is not set)";
+    std::string error;
+    if (!paths.prepare(&error))
+        return error;
+    if (!isWritableDirectory(paths.dataDirectory()))
+        return "cannot write to " + paths.dataDirectory().string();
+    return {};
+}
+
+const char* languageName(bool latin) {
+    return latin ? "Latin" : "Japanese";
+}
+
+}  // namespace
+
+void addPracticeOptions(CLI::App& app, PracticeRunOptions& o) {
+    app.add_option("--telegrams", o.telegrams,
+                   "Telegram text file to practise (default: the built-in samples); its layout "
+                   "sets the language")
+        ->type_name("FILE");
+    app.add_flag("--latin", o.latin,
+                 "Latin (international) code; default Japanese kana code, or the settings' Lang");
+    app.add_option_function<int>(
+           "--wpm", [&o](const int& wpm) { o.wpm = wpm; },
+           "Speed in words per minute (default: the settings' WPM, 15)")
+        ->check(CLI::Range(5, 40))
+        ->type_name("N");
+    app.add_flag("--go-on", o.goOn, "Go on after a wrong character instead of waiting for it");
+    app.add_flag("--json", o.json, "Print one JSON object a line instead of text lines");
+    app.add_option("--settings", o.settingsFile,
+                   "Settings file to use (default: telegram_practice.ini in the data "
+                   "directory); options given here override it")
+        ->type_name("FILE");
+    app.add_option("--data-dir", o.dataDir,
+                   "Directory of the settings and the practice history (default: "
+                   "QUORVEL_DATA_DIR, else the per-user data directory)")
+        ->type_name("DIR");
+}
+
+std::string telegramFileHelp() {
+    return "Telegram files (--telegrams): plain text (UTF-8, UTF-16LE with a mark, or "
+           "Shift-JIS). Each tag on a line of its own starts a field; the value follows on the "
+           "same line or the lines below, up to the next line that starts with \"[\".\n"
+           "  Japanese: [VALA] preamble, [VALB] office, [VALC] serial, [VALD] filing time, "
+           "[VALE] address, [TEXT] text; [VALA] starts each telegram.\n"
+           "  Latin:    [Preamble], [To], [Text]; [Preamble] starts each telegram.\n"
+           "A telegram with a field missing or empty is left out. Example (one Latin "
+           "telegram):\n"
+           "  [Preamble]\n"
+           "  49 NAGASAKIRADIO 19 16 6 34 M\n"
+           "  [To]\n"
+           "  HELENA VOSKUIJLEN MARINE CENTER ROTTERDAM\n"
+           "  [Text]\n"
+           "  ARRIVING TOMORROW STOP\n"
+           "`quorvel-cli generate` writes such files.\n";
+}
+
+PracticeRun::PracticeRun(Token, const char* command, const PracticeRunOptions& o,
+                         TrainerOptions trainerOptions, const MakeView& makeView)
+    : command_(command),
+      output_(stdout, o.json),
+      trainer_(std::make_unique<Trainer>(std::move(trainerOptions))) {
+    view_ = makeView ? makeView(output_, trainer_->document())
+                     : std::make_unique<PrintingView>(output_, trainer_->document());
     Scoring& scoring = trainer_->scoring();
     view_->decorate = [&scoring](TelegramReport& report, const TelegramResult& shown) {
         // A telegram cut off by the end of the input has had no card: score it as it stands.
@@ -75,55 +136,83 @@ PracticeRun::~PracticeRun() {
 }
 
 std::unique_ptr<PracticeRun> PracticeRun::create(const char* command, const PracticeRunOptions& o,
-                                                 const ScoringClock* clock, bool simulated) {
+                                                 const ScoringClock* clock, bool simulated,
+                                                 const MakeView& makeView) {
     const DataPaths paths = DataPaths::fromSystem(o.dataDir);
-    std::string error;
-    if (!paths.prepare(&error)) {
-        std::fprintf(stderr, "quorvel-cli %s: %s\n", command, error.c_str());
-        return nullptr;
-    }
     PracticeSettings fromFile;
-    if (!o.settingsFile.empty() && !loadSettingsFile(o.settingsFile, fromFile, error)) {
-        std::fprintf(stderr, "quorvel-cli %s: %s\n", command, error.c_str());
-        return nullptr;
-    }
-    std::optional<TelegramFile> file;
-    if (!o.telegrams.empty()) {
-        file = readTelegramFile(o.telegrams);
-        if (!file) {
-            std::fprintf(stderr, "quorvel-cli %s: cannot read telegram file %s\n", command,
-                         o.telegrams.c_str());
+    std::string error;
+    if (!o.settingsFile.empty()) {
+        if (!loadSettingsFile(o.settingsFile, fromFile, error)) {
+            std::fprintf(stderr, "quorvel-cli %s: %s\n", command, error.c_str());
             return nullptr;
         }
+    } else if (!paths.dataDirectory().empty()) {
+        loadSettings(paths.settingsFile(), fromFile);  // a missing file gives the defaults
     }
+    std::optional<TelegramFile> file;
+    if (!o.telegrams.empty() && !(file = readTelegrams(command, o.telegrams)))
+        return nullptr;
+    if (file && o.latin && !file->latin) {
+        std::fprintf(stderr,
+                     "quorvel-cli %s: %s holds Japanese telegrams ([VALA] ... [TEXT]) but --latin "
+                     "asks for Latin ones; leave out --latin to practise them\n",
+                     command, o.telegrams.c_str());
+        return nullptr;
+    }
+
+    const std::string problem = historyProblem(paths);
+    if (!problem.empty())
+        std::fprintf(stderr,
+                     "quorvel-cli %s: the practice history cannot be written (%s); choose a "
+                     "writable directory with --data-dir DIR\n",
+                     command, problem.c_str());
 
     TrainerOptions trainerOptions;
     trainerOptions.dataDirectory = paths.dataDirectory();
     trainerOptions.syncLogs = !simulated;
     trainerOptions.clock = clock;
-    auto run = std::make_unique<PracticeRun>(Token{}, o, std::move(trainerOptions));
+    auto run =
+        std::make_unique<PracticeRun>(Token{}, command, o, std::move(trainerOptions), makeView);
+    if (!paths.dataDirectory().empty()) {
+        run->practiceLog_ = paths.practiceLog();
+        run->logSizeBefore_ = sizeOf(run->practiceLog_);
+    }
     Trainer& t = run->trainer();
     PracticeSettings& s = t.settings();
-    if (!o.settingsFile.empty()) {
-        for (const SettingKey& key : settingsTable())
-            PracticeSettings::set(s.*key.field, PracticeSettings::get(fromFile.*key.field));
-    }
+    for (const SettingKey& key : settingsTable())
+        PracticeSettings::set(s.*key.field, PracticeSettings::get(fromFile.*key.field));
     if (o.wpm)
         PracticeSettings::set(s.WPM, *o.wpm);
     if (o.goOn)
         PracticeSettings::set(s.goOnAfterMistakes, 1);
-    const bool latin = o.latin || PracticeSettings::get(s.Lang) == 0;
-    if (latin)
-        t.switchLanguage(true);
+    bool latin = o.latin || PracticeSettings::get(s.Lang) == 0;
+    if (file) {
+        if (file->latin != latin)
+            std::fprintf(stderr, "quorvel-cli %s: %s holds %s telegrams: practising in %s\n",
+                         command, o.telegrams.c_str(), languageName(file->latin),
+                         languageName(file->latin));
+        latin = file->latin;
+    }
+    t.switchLanguage(latin);
     if (file)
         t.document().installSet(std::move(file->records), file->latin);
-    PracticeSettings::set(s.Lang, t.document().latinMode() ? 0 : 1);
     return run;
 }
 
-void PracticeRun::finish() {
+int PracticeRun::finish() {
     view_->printUnfinished();
     output_.result(trainer_->scoring().resultLabel());
+    const RunTally tally = trainer_->scoring().runTally();
+    if (tally.judgedCount == 0 && tally.finishedSets == 0)
+        return 0;
+    if (!practiceLog_.empty() && sizeOf(practiceLog_) > logSizeBefore_)
+        return 0;
+    std::fprintf(stderr,
+                 "quorvel-cli %s: the judged characters of this run were not written to the "
+                 "practice history%s%s; choose a writable directory with --data-dir DIR\n",
+                 command_, practiceLog_.empty() ? "" : " ",
+                 practiceLog_.empty() ? "" : practiceLog_.string().c_str());
+    return 1;
 }
 
 }  // namespace quorvel::cli

@@ -1,7 +1,10 @@
 // What `send` and `receive` share: the options every practice run takes, the engine context
-// built from them (settings file, data directory, telegram file) and the printed output.
+// built from them (data directory, its settings file, telegram file) and the printed output.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,37 +25,46 @@ struct PracticeRunOptions {
     bool json = false;
 };
 
-enum class OptionRead { Taken, NotMine, Error };
+// Declares the shared options on a command.
+void addPracticeOptions(CLI::App& app, PracticeRunOptions& o);
 
-// Reads one of the shared options at `arg` (its value from r); on a bad value prints the usage
-// of `command` and returns Error.
-OptionRead readPracticeOption(const char* command, const std::string& arg, ArgReader& r,
-                              PracticeRunOptions& o);
+// The footer text that explains the telegram file format.
+std::string telegramFileHelp();
 
 // The engine and its printer for one run. The view prints each telegram with its score line.
 class PracticeRun {
   public:
-    // Null with a message on stderr when a file cannot be read or the data directory cannot
-    // be made.
+    using MakeView =
+        std::function<std::unique_ptr<PrintingView>(TelegramOutput&, TelegramDocument&)>;
+
+    // Null with a message on stderr (a usage error) when a file named on the command line
+    // cannot be used. A data directory that cannot take the history is said on stderr here,
+    // before the run starts; the run goes on and finish() reports the loss.
     static std::unique_ptr<PracticeRun> create(const char* command, const PracticeRunOptions& o,
-                                               const ScoringClock* clock, bool simulated);
+                                               const ScoringClock* clock, bool simulated,
+                                               const MakeView& makeView = {});
     // Use create(); public only so that make_unique can reach it.
     struct Token {
         explicit Token() = default;
     };
-    PracticeRun(Token, const PracticeRunOptions& o, TrainerOptions trainerOptions);
+    PracticeRun(Token, const char* command, const PracticeRunOptions& o,
+                TrainerOptions trainerOptions, const MakeView& makeView);
     ~PracticeRun();
 
     Trainer& trainer() { return *trainer_; }
     TelegramOutput& output() { return output_; }
     PrintingView& view() { return *view_; }
-    // Prints the telegram in progress, if any, and the closing result line.
-    void finish();
+    // Prints the telegram in progress, if any, and the closing result line. Returns 1 (with a
+    // message) when judged characters did not reach the practice log, else 0.
+    int finish();
 
   private:
+    const char* command_;
     TelegramOutput output_;
     std::unique_ptr<Trainer> trainer_;
     std::unique_ptr<PrintingView> view_;
+    std::filesystem::path practiceLog_;  // empty when there is no data directory
+    std::uintmax_t logSizeBefore_ = 0;
 };
 
 }  // namespace quorvel::cli

@@ -84,15 +84,15 @@ bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool
     Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd.valid()) {
         if (error)
-            *error = describe("cannot create", temp);
+            *error = describe("cannot create", path);
         return false;
     }
     if (!writeAll(fd.get(), bytes))
-        return fail("cannot write", temp);
+        return fail("cannot write", path);
     if (sync && ::fsync(fd.get()) != 0)
-        return fail("cannot flush", temp);
+        return fail("cannot flush", path);
     if (!fd.close())
-        return fail("cannot write", temp);
+        return fail("cannot write", path);
     if (::rename(temp.c_str(), path.c_str()) != 0)
         return fail("cannot replace", path);
     if (sync) {

@@ -79,7 +79,7 @@ bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool
                          nullptr));
     if (!h.valid()) {
         if (error)
-            *error = "cannot create " + temp.string();
+            *error = "cannot create " + path.string();
         return false;
     }
     if (!writeAll(h.get(), bytes))

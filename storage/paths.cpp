@@ -21,6 +21,14 @@ bool isWritableDirectory(const std::filesystem::path& dir) {
     return ok;
 }
 
+bool isPortableInstallation(const std::filesystem::path& dir) {
+    if (dir.empty())
+        return false;
+    std::error_code ec;
+    return std::filesystem::exists(dir / kSettingsFileName, ec) ||
+           std::filesystem::exists(dir / kPracticeLogFileName, ec);
+}
+
 DataPaths::DataPaths(std::filesystem::path dataDir, std::vector<std::filesystem::path> resourceDirs,
                      DataDirSource source)
     : dataDir_(std::move(dataDir)), resourceDirs_(std::move(resourceDirs)), source_(source) {}
@@ -38,12 +46,10 @@ DataPaths DataPaths::resolve(const PathEnvironment& env,
         return DataPaths(env.dataDirOption, resources, DataDirSource::Option);
     if (!env.dataDirVariable.empty())
         return DataPaths(env.dataDirVariable, resources, DataDirSource::Variable);
-    if (!env.executableDir.empty() && writable(env.executableDir))
+    if (isPortableInstallation(env.executableDir) && writable(env.executableDir))
         return DataPaths(env.executableDir, resources, DataDirSource::Executable);
-    if (!env.userDataDir.empty())
-        return DataPaths(env.userDataDir, resources, DataDirSource::User);
-    // Nowhere better to go: the executable's directory, where writes will fail quietly.
-    return DataPaths(env.executableDir, resources, DataDirSource::Executable);
+    // Empty when no per-user directory is known: the caller says that nothing can be kept.
+    return DataPaths(env.userDataDir, resources, DataDirSource::User);
 }
 
 DataPaths DataPaths::fromSystem(const std::filesystem::path& dataDirOption) {

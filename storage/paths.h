@@ -32,6 +32,10 @@ enum class DataDirSource { Option, Variable, Executable, User };
 // True when a file can be created in `dir` (tried, not guessed from permission bits).
 bool isWritableDirectory(const std::filesystem::path& dir);
 
+// True when `dir` already holds the settings file or the practice log: an installation that
+// keeps its files beside the executable. A build directory holds neither.
+bool isPortableInstallation(const std::filesystem::path& dir);
+
 // The directory of the running executable; empty when it cannot be found.
 std::filesystem::path executableDirectory();
 
@@ -42,8 +46,9 @@ class DataPaths {
                        std::vector<std::filesystem::path> resourceDirs = {},
                        DataDirSource source = DataDirSource::Option);
 
-    // The option, else the variable, else the executable's directory when it is writable
-    // (existing installations keep their files there), else the per-user directory.
+    // The option, else the variable, else the executable's directory when it is a portable
+    // installation and writable (existing installations keep their files there), else the
+    // per-user directory (empty when none is known).
     // Resources: beside the executable, then the share directories.
     static DataPaths resolve(
         const PathEnvironment& env,

@@ -1,9 +1,13 @@
 # Runs a simulated receive with WAV export into DIR and checks the output and the files.
 file(REMOVE_RECURSE ${DIR})
 execute_process(COMMAND ${CLI} receive --wpm 40 --data-dir ${DIR} --wav ${DIR}/run.wav
-  OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "receive exited with ${rc}")
+endif()
+# The length and size are said before the file is written.
+if(NOT err MATCHES "writing [0-9]+ min [0-9]+ s of audio \\([0-9.]+ MB\\) to ")
+  message(FATAL_ERROR "no size announcement in:\n${err}")
 endif()
 foreach(pattern "telegram 1\n" "telegram 2\n" "text.marks 1+\n"
         "score count=[0-9]+ correct=[0-9]+ wrong=0 rate=100 points=[0-9]+ maxPoints=[0-9]+ penalty=0 grade=S\n"

@@ -34,13 +34,9 @@ TEST(DataDirectory, ChoiceOrder) {
     EXPECT_EQ(p.dataDirectory(), "/data/var");
     EXPECT_EQ(p.source(), DataDirSource::Variable);
 
+    // Writable but not a portable installation (a build directory): the user's directory.
     env.dataDirVariable.clear();
     p = DataPaths::resolve(env, writable(true));
-    EXPECT_EQ(p.dataDirectory(), "/opt/quorvel/bin");
-    EXPECT_EQ(p.source(), DataDirSource::Executable);
-
-    // Installed read-only: settings and history go to the user's directory.
-    p = DataPaths::resolve(env, writable(false));
     EXPECT_EQ(p.dataDirectory(), "/home/u/.local/share/quorvel");
     EXPECT_EQ(p.source(), DataDirSource::User);
     EXPECT_EQ(p.settingsFile(), "/home/u/.local/share/quorvel/telegram_practice.ini");
@@ -52,6 +48,30 @@ TEST(DataDirectory, ChoiceOrder) {
     EXPECT_EQ(p.resourceDirectories(),
               (std::vector<fs::path>{"/opt/quorvel/bin", "/opt/quorvel/share/quorvel",
                                      "/usr/share/quorvel"}));
+}
+
+TEST(DataDirectory, PortableInstallationKeepsItsFiles) {
+    for (const char* marker : {kSettingsFileName, kPracticeLogFileName}) {
+        test::TempDir dir;
+        const fs::path exe = dir / "bin";
+        fs::create_directories(exe);
+        PathEnvironment env;
+        env.executableDir = exe;
+        env.userDataDir = dir / "home" / "quorvel";
+        EXPECT_EQ(DataPaths::resolve(env).dataDirectory(), env.userDataDir);
+        EXPECT_FALSE(isPortableInstallation(exe));
+        test::writeAll(exe / marker, "");
+        EXPECT_TRUE(isPortableInstallation(exe)) << marker;
+        const DataPaths p = DataPaths::resolve(env);
+        EXPECT_EQ(p.dataDirectory(), exe) << marker;
+        EXPECT_EQ(p.source(), DataDirSource::Executable);
+        // Read-only (tried by creating a file): the user's directory after all.
+        EXPECT_EQ(DataPaths::resolve(env, writable(false)).dataDirectory(), env.userDataDir);
+    }
+    // No per-user directory known: no data directory rather than the executable's.
+    PathEnvironment env;
+    env.executableDir = "/opt/quorvel/bin";
+    EXPECT_TRUE(DataPaths::resolve(env, writable(true)).dataDirectory().empty());
 }
 
 TEST(DataDirectory, ReadOnlyInstallationKeepsSettingsAndHistory) {
