@@ -67,6 +67,7 @@ HistoryWindow::HistoryWindow(const DataPaths& paths, RunSource run, QWidget* par
     text_->setPalette(pal);
 
     resize(1000, 720);
+    layoutChildren();  // a hidden dialog gets its resize event only when shown
     showTab(0);
 }
 
