@@ -27,6 +27,42 @@ void add(PracticeAggregate& to, const PracticeAggregate& a) {
     to.telegrams += a.telegrams;
 }
 
+// The raw text of the fields a "途中" row is read for. Such rows are nine in ten of a log and
+// add nothing to the sums, so they are recognised without splitting them into strings.
+struct InProgressRow {
+    std::string_view time, cpm, rate;  // fields 1, 2 and 4, free of quotes
+};
+
+bool plain(std::string_view field) {
+    return field.find('"') == std::string_view::npos;
+}
+
+// True for a row of 19 or more fields whose field 19 reads "途中" and whose fields 1, 2 and 4
+// hold no quote, so their text is their value. Quotes toggle as the splitter's do: a doubled
+// quote inside quotes is two toggles, which leaves the state as it was.
+bool readInProgressRow(std::string_view row, InProgressRow& out) {
+    std::string_view f[19];
+    std::size_t n = 0, start = 0;
+    bool quoted = false;
+    for (std::size_t i = 0; i <= row.size(); ++i) {
+        if (i < row.size() && row[i] == '"') {
+            quoted = !quoted;
+        } else if (i == row.size() || (!quoted && row[i] == ',')) {
+            if (n < 19)
+                f[n] = row.substr(start, i - start);
+            ++n;
+            start = i + 1;
+        }
+    }
+    if (n < 19 || !plain(f[0]) || !plain(f[1]) || !plain(f[3]))
+        return false;
+    static const std::string kQuoted = "\"" + toUtf8(kStatusInProgress) + "\"";
+    if (f[18] != kQuoted && f[18] != toUtf8(kStatusInProgress))
+        return false;
+    out = {f[0], f[1], f[3]};
+    return true;
+}
+
 }  // namespace
 
 PracticeSums PracticeLogData::sums(const LocalDateTime& today) const {
@@ -85,20 +121,22 @@ void PracticeLogFold::addLine(std::string_view line) {
     if (!row.empty() && row.back() == '\r')
         row.remove_suffix(1);
     bool split = false;
+    InProgressRow fast;
+    if (!row.empty() && !startsWith(row, kHeaderStart) && line.find('\r') >= row.size() &&
+        readInProgressRow(row, fast)) {
+        // Adds nothing, but its date and day are listed, and it may be one of the newest.
+        addDate(row, nullptr);
+        addDay(fast.time, nullptr);
+        if (!utf16_)
+            addRecent(fast.time, fast.cpm, fast.rate);
+        return;
+    }
     if (!row.empty() && !startsWith(row, kHeaderStart)) {
         splitCsvLine(row, fields_);
         split = true;
-        int y = 0, m = 0, d = 0;
-        if (scanDate(row, y, m, d) >= 3) {
-            const LogDate key{y, m, d};
-            if (!lastDate_.entry || !(key == lastDateKey_)) {
-                lastDate_.entry = &data.byDate[key];
-                lastDateKey_ = key;
-            }
-            addPracticeRow(*lastDate_.entry, fields_);
-        }
+        addDate(row, &fields_);
         if (fields_.size() >= 8)
-            addDayRow();
+            addDay(fields_[0], &fields_);
     }
     if (utf16_)
         return;
@@ -121,33 +159,51 @@ void PracticeLogFold::addLine(std::string_view line) {
     }
 }
 
-void PracticeLogFold::addDayRow() {
-    const std::string& field = fields_[0];
-    if (lastDay_.entry && field.size() >= 10 && field.compare(0, 10, lastDayField_) == 0) {
-        addPracticeRow(*lastDay_.entry, fields_);
+void PracticeLogFold::addDate(std::string_view row, const std::vector<std::string>* fields) {
+    int y = 0, m = 0, d = 0;
+    if (scanDate(row, y, m, d) < 3)
         return;
+    const LogDate key{y, m, d};
+    if (!lastDate_.entry || !(key == lastDateKey_)) {
+        lastDate_.entry = &data.byDate[key];
+        lastDateKey_ = key;
     }
-    lastDay_.entry = nullptr;
-    std::u16string key;
-    if (!dayKeyOf(field, key))
-        return;
-    PracticeAggregate& entry = data.days[key];
-    addPracticeRow(entry, fields_);
-    // Ten ASCII bytes are ten characters, so the next row can be matched by its bytes.
-    if (std::all_of(field.begin(), field.begin() + 10,
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        lastDay_.entry = &entry;
-        lastDayField_.assign(field, 0, 10);
+    if (fields)
+        addPracticeRow(*lastDate_.entry, *fields);
+}
+
+void PracticeLogFold::addDay(std::string_view field, const std::vector<std::string>* fields) {
+    PracticeAggregate* entry = nullptr;
+    if (lastDay_.entry && field.size() >= 10 && field.substr(0, 10) == lastDayField_) {
+        entry = lastDay_.entry;
+    } else {
+        lastDay_.entry = nullptr;
+        std::u16string key;
+        if (!dayKeyOf(field, key))
+            return;
+        entry = &data.days[key];
+        // Ten ASCII bytes are ten characters, so the next row can be matched by its bytes.
+        if (std::all_of(field.begin(), field.begin() + 10,
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            lastDay_.entry = entry;
+            lastDayField_.assign(field.substr(0, 10));
+        }
     }
+    if (fields)
+        addPracticeRow(*entry, *fields);
 }
 
 void PracticeLogFold::addRecent(const std::vector<std::string>& fields) {
-    if (fields.size() <= 3)
-        return;
+    if (fields.size() > 3)
+        addRecent(fields[0], fields[1], fields[3]);
+}
+
+void PracticeLogFold::addRecent(std::string_view time, std::string_view cpm,
+                                std::string_view rate) {
     RawRecent& r = recent_[recentCount_ % kRecentRowCount];
-    r.time.assign(fields[0]);
-    r.cpm.assign(fields[1]);
-    r.rate.assign(fields[3]);
+    r.time.assign(time);
+    r.cpm.assign(cpm);
+    r.rate.assign(rate);
     ++recentCount_;
 }
 

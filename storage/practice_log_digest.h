@@ -68,8 +68,10 @@ class PracticeLogFold {
         std::string time, cpm, rate;
     };
     void addLine(std::string_view line);
-    void addDayRow();
+    void addDate(std::string_view row, const std::vector<std::string>* fields);
+    void addDay(std::string_view field, const std::vector<std::string>* fields);
     void addRecent(const std::vector<std::string>& fields);
+    void addRecent(std::string_view time, std::string_view cpm, std::string_view rate);
     std::string_view dropMark(std::string_view bytes, std::uint64_t offset);
 
     bool utf16_ = false;
