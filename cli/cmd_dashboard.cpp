@@ -49,9 +49,9 @@ Runner defineDashboard(CLI::App& app) {
     return [o] { return runDashboard(*o); };
 }
 
-const bool registered = registerCommand(
-    {kName, "Print the home dashboard and the achievements from the practice logs",
-     defineDashboard});
+const bool registered =
+    registerCommand({kName, "Print the home dashboard and the achievements from the practice logs",
+                     defineDashboard});
 
 }  // namespace
 }  // namespace quorvel::cli

@@ -103,4 +103,16 @@ std::optional<std::u16string> fromUtf8Strict(std::string_view text) {
     return out;
 }
 
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<std::uint8_t>(text[i]) < 0x80) {
+            ++i;  // the logs are mostly ASCII
+            continue;
+        }
+        if (!nextCodePoint(text, i))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace quorvel

@@ -12,5 +12,7 @@ std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
 // Strict: none when the bytes are not well-formed UTF-8.
 std::optional<std::u16string> fromUtf8Strict(std::string_view text);
+// Whether fromUtf8Strict would accept the bytes, without converting them.
+bool isUtf8(std::string_view text);
 
 }  // namespace quorvel
