@@ -1,5 +1,6 @@
 #include "ui/control_panel.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -166,6 +167,12 @@ void buildTopRows(Builder& b, ControlPanel& p) {
     p.sendMode = b.radio(u"送信", 385, 44, 110, 28);
     p.latin = b.radio(u"欧文", 500, 44, 85, 28);
     p.wabun = b.radio(u"和文", 590, 44, 85, 28);
+    // Two exclusive pairs among siblings: each needs its own group.
+    for (QRadioButton* pair : {p.receiveMode, p.latin}) {
+        auto* group = new QButtonGroup(b.window);  // owned by the window
+        group->addButton(pair);
+        group->addButton(pair == p.latin ? p.wabun : p.sendMode);
+    }
     p.ports = b.list(680, 44, 320);
     p.message = b.label(u"次: 入: 判:", 1010, 43, 510, 32);
 
