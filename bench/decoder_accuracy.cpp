@@ -106,7 +106,8 @@ struct DecodedStream final : ScoringSink {
 
 struct CountingView final : PracticeView {
     int ended = 0;
-    void showTelegramResult(const TelegramResult&) override { ++ended; }
+    void telegramResultReady(const TelegramResult&) override { ++ended; }
+    bool dismissesResultsItself() const override { return true; }
 };
 
 // The character codes the timing steps produce, as the consumer would receive them.

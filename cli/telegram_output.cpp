@@ -93,7 +93,7 @@ void PrintingView::showMessage(const std::u16string& text) {
         output_.message(text);  // an empty text only clears the line
 }
 
-void PrintingView::showTelegramResult(const TelegramResult& result) {
+void PrintingView::telegramResultReady(const TelegramResult& result) {
     TelegramReport report;
     int generation = 0;
     {

@@ -59,7 +59,7 @@ class TelegramOutput {
     bool json_;
 };
 
-// A view that prints the message line and each telegram as its result card opens (the card
+// A view that prints the message line and each telegram as its result is reported (the card
 // is dismissed at once). `decorate` may add extras to a report before it is printed.
 class PrintingView : public PracticeView {
   public:
@@ -67,7 +67,8 @@ class PrintingView : public PracticeView {
         : output_(output), document_(document) {}
 
     void showMessage(const std::u16string& text) override;
-    void showTelegramResult(const TelegramResult& result) override;
+    void telegramResultReady(const TelegramResult& result) override;
+    bool dismissesResultsItself() const override { return true; }
 
     // Prints the current telegram unless its card was already shown: the end of the input.
     void printUnfinished();

@@ -67,7 +67,20 @@ void Trainer::shutdown() {
     shutDown_ = true;
     sending_.closeKeying();
     receive_.stop();
+    // Nothing judged is lost: the card's telegram still moves on (or ends the set).
+    document_.dismissResult();
     keying_.stop();
+}
+
+void Trainer::dismissResult() {
+    document_.dismissResult();
+    keying_.resume();
+}
+
+bool Trainer::startDemo() {
+    const bool started = receive_.startDemo([this] { sending_.stopKeySource(); });
+    keying_.resume();
+    return started;
 }
 
 void Trainer::previousPage() {
@@ -83,6 +96,7 @@ void Trainer::nextPage() {
 void Trainer::reset() {
     stopDemo();
     document_.reset();
+    keying_.resume();
 }
 
 void Trainer::rxStart() {
@@ -92,10 +106,12 @@ void Trainer::rxStart() {
     }
     startBandEffects(flags_);
     receive_.startReceive();
+    keying_.resume();
 }
 
 void Trainer::rxStop() {
     sending_.stopKeying();
+    dismissResult();
     stopBandEffects(flags_, audio_);
     scoring_.refreshStatusLines();
 }
@@ -112,6 +128,7 @@ void Trainer::switchLanguage(bool latin) {
         receive_.stop();
     document_.switchLanguage(latin);
     PracticeSettings::set(settings_.Lang, latin ? 0 : 1);
+    keying_.resume();
 }
 
 void Trainer::generateRandomSet(const DataPaths& paths) {

@@ -56,8 +56,16 @@ class Trainer {
 
     // The keying threads (real time). Not for simulated runs.
     bool startThreads();
-    // Window close: key released, playback and serial key stopped, keying threads joined.
+    // Window close: key released, playback and serial key stopped, a pending result card
+    // released, keying threads joined.
     void shutdown();
+
+    // What the papers and labels show, copied in one go.
+    PracticeSnapshot snapshot() const { return document_.snapshot(); }
+    // A completed telegram's result card waits for the learner.
+    bool resultPending() const { return document_.resultPending(); }
+    // The learner closed the card: release it and run the next-telegram step.
+    void dismissResult();
 
     // The window's commands. Every command but RX STOP, デモ送信 and 一旦停止 ends a running demo
     // first; a front end calls stopDemo() before any other control it handles itself.
@@ -69,6 +77,8 @@ class Trainer {
     void rxStop();
     void togglePause();
     void switchLanguage(bool latin);
+    // "デモ送信": stops the serial key first.
+    bool startDemo();
 
     // "ランダム生成": a new random set in the practice language, from the generator files of
     // `paths` and, for weak-character telegrams, its character log.

@@ -167,33 +167,17 @@ void KeyingDecoder::pageTurnRequest() {
 }
 
 void KeyingDecoder::endOfTelegram(TelegramDocument::Lock& lock) {
-    const PracticePosition before = document_.position();
     TelegramResult result = document_.scoring().resultSnapshot();
-    result.telegramNumber = before.telegramNumber;
+    result.telegramNumber = document_.telegramNumber();
     result.latinMode = document_.latinMode();
-    result.hasNext = before.telegramNumber < document_.telegramCount();
-
-    // The card blocks until the learner closes it; the window and the playback must be able
-    // to use the document meanwhile.
+    result.hasNext = result.telegramNumber < document_.telegramCount();
+    document_.holdResult(result);
+    // The view may read the document while it reports the card.
     lock.unlock();
-    document_.view().showTelegramResult(result);
-    lock.lock();
-
-    const PracticePosition after = document_.position();
-    if (after.telegramFinished || after.telegramNumber != before.telegramNumber ||
-        after.setGeneration != before.setGeneration || after.section != before.section ||
-        after.textCursor != before.textCursor)
-        return;  // reset, stopped or switched while the card was open: nothing to finish
-    if (after.telegramNumber < document_.telegramCount()) {
-        document_.nextTelegram();
-        return;
-    }
-    document_.setTelegramFinished(true);
-    document_.setPageFollow(false);
-    document_.scoring().finishSet();
-    document_.view().showMessage(u"終了");
-    document_.refreshPageLabels();
-    document_.view().papersChanged();
+    PracticeView& view = document_.view();
+    view.telegramResultReady(result);
+    if (view.dismissesResultsItself())
+        document_.dismissResult();
 }
 
 }  // namespace quorvel

@@ -30,8 +30,8 @@ class KeyingDecoder {
     void separator();
     void pageTurnRequest();
     void skipCompleteSections();
-    // Shows the result card without the document lock, then moves on to the next telegram
-    // or finishes the set, unless the practice moved elsewhere while the card was open.
+    // Records the telegram's result as pending and reports it to the view without the
+    // document lock; the next-telegram step runs when the result is dismissed.
     void endOfTelegram(TelegramDocument::Lock& lock);
     bool goOn() const;
 

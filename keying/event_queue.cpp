@@ -44,6 +44,14 @@ bool KeyingEventQueue::waitForEvents() {
     return !shutDown_;
 }
 
+void KeyingEventQueue::wake() {
+    {
+        std::lock_guard lock(mutex_);
+        signalled_ = true;
+    }
+    wake_.notify_one();
+}
+
 void KeyingEventQueue::shutdown() {
     {
         std::lock_guard lock(mutex_);

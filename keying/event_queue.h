@@ -27,6 +27,8 @@ class KeyingEventQueue {
     // Blocks until something was posted since the last wake-up (an auto-reset signal) or the
     // queue is shut down; false once shut down.
     bool waitForEvents();
+    // Wakes the waiter as a post would, without an event.
+    void wake();
     // Wakes every waiter for good; posting afterwards is ignored.
     void shutdown();
     // Makes the queue usable again after a shutdown (a new set of threads).

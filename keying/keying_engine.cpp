@@ -79,7 +79,7 @@ void KeyingEngine::consumerLoop() {
     raiseConsumerThreadPriority();
     while (queue_.waitForEvents()) {
         // The signal is auto-reset, so drain everything posted so far in one pass.
-        while (!stopRequested_.load(std::memory_order_relaxed)) {
+        while (!stopRequested_.load(std::memory_order_relaxed) && !document_.resultPending()) {
             auto event = queue_.take();
             if (!event)
                 break;
@@ -98,7 +98,10 @@ std::size_t KeyingEngine::drain() {
     if (running())
         return 0;
     std::size_t handled = 0;
-    while (auto event = queue_.take()) {
+    while (!document_.resultPending()) {
+        auto event = queue_.take();
+        if (!event)
+            break;
         decoder_.handle(*event);
         ++handled;
     }

@@ -29,16 +29,19 @@ class KeyingEngine {
     // in which case nothing runs.
     bool start();
     // Asks both threads to end and joins them; ToneKeyDown is left at 0. Returns within a few
-    // ms unless the view is holding the consumer in showTelegramResult: a front end must let
-    // that call return when it closes.
+    // ms, a pending result card or not.
     void stop();
+    // Wakes the consumer after a pending result was released, so the events it held back are
+    // handled.
+    void resume() { queue_.wake(); }
     bool running() const { return running_.load(std::memory_order_acquire); }
 
     // --- simulated time (only while the threads are not running) -----------------------
     // One sample of the keying thread at tick now (ms). Returns false while paused.
     bool step(std::uint32_t now);
     // Runs the consumer on everything queued so far, in the calling thread; returns how many
-    // events it handled. Events posted by the consumer's own work are handled too.
+    // events it handled. Events posted by the consumer's own work are handled too. Stops at a
+    // pending result card: the rest stays queued until it is dismissed.
     std::size_t drain();
     // Starts the sampler afresh at tick now: contacts, keyer and character in progress
     // forgotten, the gap measured from now. Call it when a simulated clock starts.

@@ -127,7 +127,7 @@ std::u16string TelegramDocument::field(int index, int n) const {
     return record(index).field(n);
 }
 
-const TelegramModel& TelegramDocument::cachedModel() {
+const TelegramModel& TelegramDocument::cachedModel() const {
     const bool latin = latinMode();
     if (cache_.telegramNumber != pos_.telegramNumber ||
         cache_.setGeneration != pos_.setGeneration || cache_.latin != latin) {
@@ -196,7 +196,7 @@ void TelegramDocument::clearAllProgress() {
 
 // --- pages -------------------------------------------------------------------------------
 
-int TelegramDocument::modelPagesOf(int index) {
+int TelegramDocument::modelPagesOf(int index) const {
     if (index == currentIndex())
         return pagesFor(textLength(cachedModel().text()), pageCapacity());
     return pagesFor(textLength(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
@@ -212,21 +212,28 @@ int TelegramDocument::inputPages() const {
     return pagesFor(textLength(live_.sections[Text].enteredText), pageCapacity());
 }
 
+int TelegramDocument::telegramPagesOf(int index) const {
+    // The current telegram counts its live progress, which may be ahead of the saved copy.
+    const auto i = static_cast<std::size_t>(index);
+    const std::u16string* entered = nullptr;
+    if (index == currentIndex())
+        entered = &live_.sections[Text].enteredText;
+    else if (index >= 0 && i < saved_.size())
+        entered = &saved_[i].sections[Text].enteredText;
+    const int input = entered ? pagesFor(textLength(*entered), pageCapacity()) : 1;
+    return std::max(modelPagesOf(index), input);
+}
+
 int TelegramDocument::telegramPages(int index) {
     Lock l = lock();
-    rebuildSavedIfNeeded();
-    // The current telegram counts its live progress, which may be ahead of the saved copy.
-    const TelegramProgress& p =
-        index == currentIndex() ? live_ : saved_[static_cast<std::size_t>(index)];
-    return std::max(modelPagesOf(index),
-                    pagesFor(textLength(p.sections[Text].enteredText), pageCapacity()));
+    return telegramPagesOf(index);
 }
 
 int TelegramDocument::totalPages() {
     Lock l = lock();
     int total = 0;
     for (int i = 0; i < telegramCount(); ++i)
-        total += telegramPages(i);
+        total += telegramPagesOf(i);
     return std::max(1, total);
 }
 
@@ -234,7 +241,7 @@ int TelegramDocument::globalPage() {
     Lock l = lock();
     int before = 0;
     for (int i = 0; i < currentIndex(); ++i)
-        before += telegramPages(i);
+        before += telegramPagesOf(i);
     return before + pos_.page + 1;
 }
 
@@ -253,16 +260,86 @@ void TelegramDocument::clampPage() {
     pos_.page = std::clamp(pos_.page, 0, pages - 1);
 }
 
+PageLabels TelegramDocument::labelsOf() const {
+    int before = 0;
+    int total = 0;
+    for (int i = 0; i < telegramCount(); ++i) {
+        const int pages = telegramPagesOf(i);
+        if (i < currentIndex())
+            before += pages;
+        total += pages;
+    }
+    const std::u16string global = decimalText(before + pos_.page + 1);
+    const std::u16string all = decimalText(std::max(1, total));
+    const int pages = std::max(modelPagesOf(currentIndex()), inputPages());
+    PageLabels labels;
+    labels.paper = global + u"/" + all;
+    labels.centre = decimalText(pos_.telegramNumber) + u"通目 " + decimalText(pos_.page + 1) +
+                    u"/" + decimalText(pages) + u"ページ  全体 " + global + u"/" + all;
+    return labels;
+}
+
 PageLabels TelegramDocument::pageLabels() {
     Lock l = lock();
-    const std::u16string global = decimalText(globalPage());
-    const std::u16string total = decimalText(totalPages());
-    PageLabels labels;
-    labels.paper = global + u"/" + total;
-    labels.centre = decimalText(pos_.telegramNumber) + u"通目 " + decimalText(pos_.page + 1) +
-                    u"/" + decimalText(std::max(modelPages(), inputPages())) + u"ページ  全体 " +
-                    global + u"/" + total;
-    return labels;
+    return labelsOf();
+}
+
+PracticeSnapshot TelegramDocument::snapshot() const {
+    Lock l = lock();
+    PracticeSnapshot s;
+    s.latinMode = latinMode();
+    s.setActive = setActive_;
+    s.position = pos_;
+    s.telegramCount = telegramCount();
+    s.pageCapacity = pageCapacity();
+    s.model = cachedModel();
+    s.progress = live_;
+    s.labels = labelsOf();
+    return s;
+}
+
+// --- result hand-over --------------------------------------------------------------------
+
+int TelegramDocument::practiceGeneration() const {
+    Lock l = lock();
+    return generation_;
+}
+
+void TelegramDocument::startNewPractice() {
+    generation_ += 1;
+    pending_.reset();
+    resultPending_.store(false, std::memory_order_release);
+}
+
+void TelegramDocument::holdResult(const TelegramResult& result) {
+    Lock l = lock();
+    pending_ = PendingResult{result.telegramNumber, generation_};
+    resultPending_.store(true, std::memory_order_release);
+}
+
+bool TelegramDocument::dismissResult() {
+    Lock l = lock();
+    if (!pending_)
+        return false;
+    const PendingResult done = *pending_;
+    pending_.reset();
+    resultPending_.store(false, std::memory_order_release);
+    if (done.generation != generation_)
+        return true;  // reset or replaced while the card was open: nothing to finish
+    if (done.telegramNumber < telegramCount())
+        nextTelegram();
+    else
+        finishSet();
+    return true;
+}
+
+void TelegramDocument::finishSet() {
+    pos_.telegramFinished = true;
+    pos_.pageFollow = false;
+    scoring_->finishSet();
+    view_->showMessage(u"終了");
+    refreshPageLabels();
+    repaintBoth();
 }
 
 void TelegramDocument::refreshPageLabels() {
@@ -328,6 +405,7 @@ void TelegramDocument::nextTelegram() {
 
 void TelegramDocument::reset() {
     Lock l = lock();
+    startNewPractice();
     clearAllProgress();
     scoring_->resetScores();
     pos_.telegramNumber = 1;
@@ -343,6 +421,7 @@ void TelegramDocument::reset() {
 
 void TelegramDocument::switchLanguage(bool latin) {
     Lock l = lock();
+    startNewPractice();
     latinMode_.store(latin, std::memory_order_relaxed);
     pos_.telegramNumber = 1;
     setActive_ = false;
@@ -364,6 +443,7 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
         return false;
     auto set = std::make_shared<const TelegramList>(std::move(records));
     Lock l = lock();
+    startNewPractice();
     set_ = std::move(set);
     setActive_ = true;
     pos_.setGeneration += 1;

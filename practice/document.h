@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,18 @@ inline int textLength(const std::u16string& s) {
 
 inline constexpr int kJapanesePageCapacity = 60;
 inline constexpr int kLatinPageCapacity = 208;
+
+// Everything the papers and labels need, copied under one lock.
+struct PracticeSnapshot {
+    bool latinMode = false;
+    bool setActive = false;
+    PracticePosition position;
+    int telegramCount = 0;
+    int pageCapacity = kJapanesePageCapacity;
+    TelegramModel model;
+    TelegramProgress progress;
+    PageLabels labels;
+};
 
 class TelegramDocument {
   public:
@@ -118,6 +131,20 @@ class TelegramDocument {
     PageLabels pageLabels();
     void refreshPageLabels();
 
+    PracticeSnapshot snapshot() const;
+
+    // The result card hand-over. A completed telegram's result stays pending until it is
+    // dismissed; the consumer handles no keying event meanwhile.
+    void holdResult(const TelegramResult& result);
+    bool resultPending() const { return resultPending_.load(std::memory_order_acquire); }
+    // Releases a pending result and runs the next-telegram step: the next telegram, or the end
+    // of the set after the last. Nothing moves when the practice was reset, replaced or
+    // switched since the result was recorded. False when nothing was pending.
+    bool dismissResult();
+    // Counts resets, new sets and language switches: a pending result of an older practice
+    // is dropped.
+    int practiceGeneration() const;
+
     // Operations of the window, the decoder and the playback.
     void previousPage();
     void nextPage();
@@ -142,9 +169,18 @@ class TelegramDocument {
     };
 
     bool goOn() const;
-    const TelegramModel& cachedModel();
+    struct PendingResult {
+        int telegramNumber = 0;
+        int generation = 0;
+    };
+
+    const TelegramModel& cachedModel() const;
     void rebuildSavedIfNeeded();
-    int modelPagesOf(int index);
+    int modelPagesOf(int index) const;
+    int telegramPagesOf(int index) const;
+    PageLabels labelsOf() const;
+    void startNewPractice();
+    void finishSet();
     void enterInSection(int section, char16_t c);
     void enterInText(char16_t c);
     void store(SectionProgress& sp, int pos, char16_t c, char16_t mark);
@@ -164,7 +200,11 @@ class TelegramDocument {
     PracticePosition pos_;
     TelegramProgress live_;
     std::vector<TelegramProgress> saved_;
-    Cache cache_;
+    mutable Cache cache_;
+    int generation_ = 0;
+    std::optional<PendingResult> pending_;
+    // Mirrors pending_ for readers that take no lock (the consumer's hold, the window).
+    std::atomic<bool> resultPending_{false};
 };
 
 }  // namespace quorvel

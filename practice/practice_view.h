@@ -55,8 +55,12 @@ class PracticeView {
     virtual void keyTypeChanged(const std::u16string& /*label*/) {}
     virtual void messageBox(const std::u16string& /*title*/, const std::u16string& /*text*/,
                             MessageIcon /*icon*/) {}
-    // Shows the result card of a completed telegram; returns once the learner dismissed it.
-    virtual void showTelegramResult(const TelegramResult& /*result*/) {}
+    // A telegram was completed and its result card is pending. Returns at once: the engine
+    // holds further keying events until the front end calls Trainer::dismissResult().
+    virtual void telegramResultReady(const TelegramResult& /*result*/) {}
+    // A view with no card to show (a printer, a recorder) answers true: the engine then
+    // dismisses each result itself as soon as it was reported.
+    virtual bool dismissesResultsItself() const { return false; }
 };
 
 }  // namespace quorvel

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <future>
-
 #include "keying/decoder.h"
 #include "morse/code_tables.h"
 #include "tests/keying/keying_fixture.h"
@@ -218,44 +214,46 @@ TEST_F(DecoderTest, EndSignalShowsTheCardThenMovesToTheNextTelegram) {
     EXPECT_EQ(scoring.finishedSets, 1);
 }
 
-// A view whose result card uses the document from another thread, as a window would.
-struct CardView : test::RecordingView {
-    std::function<void()> whileOpen;
-    bool otherThreadGotIn = false;
-    void showTelegramResult(const TelegramResult& r) override {
-        test::RecordingView::showTelegramResult(r);
-        auto other = std::async(std::launch::async, [this] {
-            if (whileOpen)
-                whileOpen();
-        });
-        otherThreadGotIn = other.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-    }
-};
-
-TEST_F(DecoderTest, CardIsShownWithoutTheDocumentLock) {
-    CardView card;
-    document.setView(&card);
+TEST_F(DecoderTest, APendingCardHoldsTheTelegramUntilDismissed) {
+    view.autoDismiss = false;
     document.installSet({japanese(u"ア"), japanese(u"イ")}, false);
-    card.whileOpen = [this] { (void)document.telegramNumber(); };
     key(u"一ア二セ一、二イ」ア");
     decoder.decodeCharacter(kSignalVE);
-    EXPECT_TRUE(card.otherThreadGotIn);
+    ASSERT_EQ(view.results.size(), 1u);
+    EXPECT_TRUE(document.resultPending());
+    EXPECT_EQ(document.telegramNumber(), 1);  // the card is open: no move yet
+    EXPECT_TRUE(document.dismissResult());
+    EXPECT_FALSE(document.resultPending());
     EXPECT_EQ(document.telegramNumber(), 2);
-    document.setView(&view);
+    EXPECT_FALSE(document.dismissResult());  // a second close changes nothing
+    EXPECT_EQ(document.telegramNumber(), 2);
+
+    key(u"一ア二セ一、二イ」イ");
+    decoder.decodeCharacter(kSignalVE);
+    EXPECT_FALSE(document.telegramFinished());
+    EXPECT_EQ(scoring.finishedSets, 0);
+    document.dismissResult();
+    EXPECT_TRUE(document.telegramFinished());
+    EXPECT_EQ(scoring.finishedSets, 1);
 }
 
-TEST_F(DecoderTest, ResetWhileTheCardIsOpenIsNotUndone) {
-    CardView card;
-    document.setView(&card);
-    document.installSet({japanese(u"ア"), japanese(u"イ")}, false);
-    card.whileOpen = [this] { document.reset(); };
-    key(u"一ア二セ一、二イ」ア");
-    decoder.decodeCharacter(kSignalVE);
-    ASSERT_TRUE(card.otherThreadGotIn);
-    EXPECT_EQ(document.telegramNumber(), 1);  // the new run starts at telegram 1
-    EXPECT_EQ(document.section(), Preamble);
-    EXPECT_FALSE(document.telegramFinished());
-    document.setView(&view);
+TEST_F(DecoderTest, ResetOrNewSetWhileTheCardIsOpenIsNotUndone) {
+    view.autoDismiss = false;
+    for (bool newSet : {false, true}) {
+        document.installSet({japanese(u"ア"), japanese(u"イ")}, false);
+        key(u"一ア二セ一、二イ」ア");
+        decoder.decodeCharacter(kSignalVE);
+        ASSERT_TRUE(document.resultPending());
+        if (newSet)
+            document.installSet({japanese(u"ウ"), japanese(u"エ")}, false);
+        else
+            document.reset();
+        EXPECT_FALSE(document.resultPending());  // the old practice's card holds nothing
+        document.dismissResult();
+        EXPECT_EQ(document.telegramNumber(), 1) << newSet;  // the new run starts at telegram 1
+        EXPECT_EQ(document.section(), Preamble);
+        EXPECT_FALSE(document.telegramFinished());
+    }
 }
 
 TEST_F(DecoderTest, WordGapEntersABlankOnlyWhereTheModelHasOne) {

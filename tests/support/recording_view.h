@@ -1,6 +1,7 @@
 // A PracticeView that records what the engine showed, for tests. Thread-safe.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -72,10 +73,13 @@ class RecordingView : public PracticeView {
         std::lock_guard l(m_);
         boxes.push_back({title, text, icon});
     }
-    void showTelegramResult(const TelegramResult& result) override {
+    void telegramResultReady(const TelegramResult& result) override {
         std::lock_guard l(m_);
         results.push_back(result);
     }
+    // A test that plays the learner with the card open clears it and dismisses by itself.
+    bool dismissesResultsItself() const override { return autoDismiss; }
+    std::atomic<bool> autoDismiss{true};
 
     std::u16string lastMessage() const {
         std::lock_guard l(m_);
