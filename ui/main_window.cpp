@@ -101,8 +101,7 @@ void MainWindow::connectView() {
     connect(&view_, &ViewAdapter::scoreLineShown, p.score, &QLabel::setText, queued);
     connect(&view_, &ViewAdapter::resultLabelShown, p.accuracy, &QLabel::setText, queued);
     connect(&view_, &ViewAdapter::papersNeedRepaint, this, &MainWindow::repaintPapers, queued);
-    connect(&view_, &ViewAdapter::inputPaperNeedsRepaint, p.inputPaper,
-            qOverload<>(&QWidget::update), queued);
+    connect(&view_, &ViewAdapter::inputPaperNeedsRepaint, this, &MainWindow::repaintPapers, queued);
     connect(
         &view_, &ViewAdapter::languageShown, this,
         [&p](bool latin) {
@@ -168,9 +167,7 @@ void MainWindow::connectCommands() {
         trainer_.togglePause();
         setFocus();
     });
-    connect(p.demo, &QPushButton::clicked, this, [this] {
-        trainer_.receive().startDemo([this] { trainer_.sending().stopKeySource(); });
-    });
+    connect(p.demo, &QPushButton::clicked, this, [this] { trainer_.startDemo(); });
     onClick(p.reset, [this] { trainer_.reset(); });
     onClick(p.loadFile, [this] { loadTelegramFile(); });
     onClick(p.random, [this] { trainer_.generateRandomSet(paths_); });
@@ -231,8 +228,9 @@ void MainWindow::rxStop() {
 
 void MainWindow::loadTelegramFile() {
     const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("電報読込"), QString::fromStdString(paths_.dataDirectory().string()),
-        QStringLiteral("和文電報テキスト (*.txt)"));
+        this, QStringLiteral("和文電報テキストファイルを選択"),
+        QString::fromStdString(paths_.dataDirectory().string()),
+        QStringLiteral("和文電報テキスト (*.txt);;すべてのファイル (*.*)"));
     if (!file.isEmpty())
         trainer_.loadTelegramFile(std::filesystem::path(file.toStdU16String()));
 }
@@ -246,18 +244,19 @@ void MainWindow::toggleFullScreen() {
 }
 
 void MainWindow::repaintPapers() {
+    // One copy under the document lock; painting never reads the document itself.
+    snapshot_ = trainer_.snapshot();
     panel_.modelPaper->update();
     panel_.inputPaper->update();
 }
 
 void MainWindow::showResult(const TelegramResult& result) {
-    if (closed_) {
-        view_.dismissResult();
-        return;
-    }
+    if (closed_)
+        return;  // the engine's shutdown releases it
     card_ = openResultCard(this, result, [this] {
         card_ = nullptr;
-        view_.dismissResult();
+        if (!closed_)
+            trainer_.dismissResult();
     });
     emit resultShown(result);
 }
@@ -312,12 +311,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         keyFilter_->releaseContacts();
         trainer_.sending().closeKeying();
         writer_->saveNow();
-        // A card still open is released: the engine must not wait for a window that is gone.
+        // A card still open goes with the window; the engine's shutdown releases its result.
         if (card_) {
             card_->close();
             card_ = nullptr;
         }
-        view_.releaseAll();
     }
     event->accept();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "keying/port_list.h"
+#include "practice/document.h"
 #include "practice/practice_view.h"
 #include "storage/paths.h"
 #include "ui/control_panel.h"
@@ -36,6 +37,8 @@ class MainWindow final : public QWidget {
     DesignGridLayout& grid() { return *grid_; }
     SettingsWriter& settingsWriter() { return *writer_; }
     bool statusRefreshRunning() const { return statusTimer_.isActive(); }
+    // What the papers were last painted from.
+    const PracticeSnapshot& paperSnapshot() const { return snapshot_; }
     // The card of the telegram result waiting to be dismissed, if any.
     QWidget* pendingResultCard() const { return card_; }
 
@@ -83,6 +86,7 @@ class MainWindow final : public QWidget {
     SettingsWriter* writer_;
     QTimer statusTimer_;
     std::vector<SerialPortInfo> ports_;
+    PracticeSnapshot snapshot_;
     QWidget* card_ = nullptr;
     bool closed_ = false;
 };

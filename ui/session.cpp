@@ -26,7 +26,6 @@ Session::Session(DataPaths paths, const QSize& client, SessionOptions options) {
 
 Session::~Session() {
     window_->close();
-    view_->releaseAll();
     trainer_->shutdown();
     device_.reset();
     trainer_->setView(nullptr);

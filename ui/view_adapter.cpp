@@ -10,10 +10,6 @@ ViewAdapter::ViewAdapter(QObject* parent) : QObject(parent) {
     qRegisterMetaType<quorvel::TelegramResult>();
 }
 
-ViewAdapter::~ViewAdapter() {
-    releaseAll();
-}
-
 void ViewAdapter::showMessage(const std::u16string& text) {
     emit messageShown(toQString(text));
 }
@@ -76,30 +72,8 @@ void ViewAdapter::messageBox(const std::u16string& title, const std::u16string& 
     emit messageBoxRequested(toQString(title), toQString(text), static_cast<int>(icon));
 }
 
-void ViewAdapter::showTelegramResult(const TelegramResult& result) {
-    std::unique_lock lock(mutex_);
-    if (closed_)
-        return;
-    const int ticket = ++waiting_;
+void ViewAdapter::telegramResultReady(const TelegramResult& result) {
     emit resultReady(result);
-    released_.wait(lock, [&] { return closed_ || dismissed_ >= ticket; });
-}
-
-void ViewAdapter::dismissResult() {
-    {
-        std::lock_guard lock(mutex_);
-        if (dismissed_ < waiting_)
-            ++dismissed_;
-    }
-    released_.notify_all();
-}
-
-void ViewAdapter::releaseAll() {
-    {
-        std::lock_guard lock(mutex_);
-        closed_ = true;
-    }
-    released_.notify_all();
 }
 
 }  // namespace quorvel::ui

@@ -5,8 +5,6 @@
 #include <QMetaType>
 #include <QObject>
 #include <QString>
-#include <condition_variable>
-#include <mutex>
 
 #include "practice/practice_view.h"
 
@@ -18,7 +16,6 @@ class ViewAdapter final : public QObject, public PracticeView {
     Q_OBJECT
   public:
     explicit ViewAdapter(QObject* parent = nullptr);
-    ~ViewAdapter() override;
 
     void showMessage(const std::u16string& text) override;
     void inputPaperChanged() override;
@@ -36,14 +33,8 @@ class ViewAdapter final : public QObject, public PracticeView {
     void keyTypeChanged(const std::u16string& label) override;
     void messageBox(const std::u16string& title, const std::u16string& text,
                     MessageIcon icon) override;
-    // The engine hands the result over and waits here until the card is dismissed (or the
-    // window goes away); only the consumer thread ever waits, never the GUI thread.
-    void showTelegramResult(const TelegramResult& result) override;
-
-    // The learner closed the card of the waiting result.
-    void dismissResult();
-    // Releases a waiting result for good: the window is closing.
-    void releaseAll();
+    // Returns at once: the window shows the card and dismisses the result on the engine.
+    void telegramResultReady(const TelegramResult& result) override;
 
   signals:
     void messageShown(const QString& text);
@@ -60,13 +51,6 @@ class ViewAdapter final : public QObject, public PracticeView {
     void levelShown(int level);
     void messageBoxRequested(const QString& title, const QString& text, int icon);
     void resultReady(const quorvel::TelegramResult& result);
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable released_;
-    int waiting_ = 0;
-    int dismissed_ = 0;
-    bool closed_ = false;
 };
 
 QString toQString(const std::u16string& s);
