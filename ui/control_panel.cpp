@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QWidget>
+#include <algorithm>
 
 #include "generation/japanese_generator.h"
 #include "storage/settings_file.h"
@@ -275,6 +276,12 @@ ControlPanel buildControlPanel(QWidget* window, DesignGridLayout* grid, const QS
         w->setFont(p.controlFont);
     for (QWidget* w : b.large)
         w->setFont(p.largeFont);
+    // The style's indicators do not scale with the font: at half scale they would crowd out
+    // the captions.
+    const int indicator = std::max(7, controlFontHeight(p.scalePercent) * 7 / 10);
+    window->setStyleSheet(QStringLiteral("QCheckBox::indicator, QRadioButton::indicator "
+                                         "{ width: %1px; height: %1px; }")
+                              .arg(indicator));
     return p;
 }
 
