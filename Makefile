@@ -2,6 +2,7 @@
 .PHONY: deps build run test test-default test-asan test-tsan bench format clean
 
 CLI := build/default/cli/quorvel-cli
+APP := build/default/app/quorvel
 
 deps:
 	tools/install-deps
@@ -11,7 +12,7 @@ build: deps
 	cmake --build --preset default
 
 run: build
-	$(CLI) receive --realtime
+	$(APP)
 
 test: test-default test-asan test-tsan
 
