@@ -36,13 +36,16 @@ test-tsan: deps
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan
 
 # Engine, CLI and engine tests cross-built for Windows and run under Wine.
-# The Wine prefix is made first, once: tests started in parallel would race to create it.
+# The Wine prefix is made first, once: tests started in parallel would race to create it. One
+# persistent wineserver serves every test instead of Wine starting its services per test.
+WINE_ENV := WINEPREFIX=$(CURDIR)/build/windows/wine WINEDEBUG=-all
 test-windows: deps
 	cmake --preset windows
 	cmake --build --preset windows
-	WINEPREFIX=$(CURDIR)/build/windows/wine WINEDEBUG=-all \
-	  $$(command -v wine64 || echo /usr/lib/wine/wine64) wineboot --init
-	ctest --preset windows -j2
+	$(WINE_ENV) $$(command -v wine64 || echo /usr/lib/wine/wine64) wineboot --init
+	$(WINE_ENV) $$(command -v wineserver || echo /usr/lib/wine/wineserver64) -p
+	rc=0; ctest --preset windows -j2 || rc=$$?; \
+	  $(WINE_ENV) $$(command -v wineserver || echo /usr/lib/wine/wineserver64) -k; exit $$rc
 
 package: build-release
 	desktop-file-validate resources/*.desktop
