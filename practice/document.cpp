@@ -615,11 +615,12 @@ void TelegramDocument::stepBack() {
     if (pos_.section < Text) {
         SectionProgress& sp = live_.sections[static_cast<std::size_t>(pos_.section)];
         const std::size_t n = std::min<std::size_t>(3, sp.enteredText.size());
-        sp.enteredText.resize(sp.enteredText.size() - n);
+        // erase, not resize: GCC 12 at -O3 reports a false -Wrestrict inside a shrinking resize.
+        sp.enteredText.erase(sp.enteredText.size() - n);
         if (sp.judgementMarks.size() < n)
             sp.judgementMarks.clear();
         else
-            sp.judgementMarks.resize(sp.judgementMarks.size() - n);
+            sp.judgementMarks.erase(sp.judgementMarks.size() - n);
     } else {
         SectionProgress& sp = live_.sections[Text];
         pos_.textCursor = std::max(0, pos_.textCursor - 3);

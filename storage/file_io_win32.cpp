@@ -66,8 +66,14 @@ bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool
                  std::string* error) {
     static std::atomic<unsigned> counter{0};
     std::filesystem::path temp = path;
-    temp += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter.fetch_add(1, std::memory_order_relaxed)) + L".tmp";
+    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict for a literal
+    // prepended to a temporary string.
+    std::wstring suffix = L".";
+    suffix.append(std::to_wstring(GetCurrentProcessId()))
+        .append(L"-")
+        .append(std::to_wstring(counter.fetch_add(1, std::memory_order_relaxed)))
+        .append(L".tmp");
+    temp += suffix;
     auto fail = [&](const char* what) {
         if (error)
             *error = std::string(what) + " " + path.string();

@@ -40,8 +40,12 @@ PathEnvironment PathEnvironment::fromSystem(const std::filesystem::path& dataDir
     env.executableDir = executableDirectory();
     if (auto appData = envPath(L"APPDATA"); !appData.empty())
         env.userDataDir = appData / L"Quorvel";
-    if (!env.executableDir.empty())
+    if (!env.executableDir.empty()) {
         env.shareDirs.push_back(env.executableDir / L"share");
+        // The layout `cmake --install` makes: bin beside share/quorvel.
+        env.shareDirs.push_back(
+            (env.executableDir / L".." / L"share" / L"quorvel").lexically_normal());
+    }
     return env;
 }
 

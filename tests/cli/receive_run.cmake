@@ -1,6 +1,6 @@
 # Runs a simulated receive with WAV export into DIR and checks the output and the files.
 file(REMOVE_RECURSE ${DIR})
-execute_process(COMMAND ${CLI} receive --wpm 40 --data-dir ${DIR} --wav ${DIR}/run.wav
+execute_process(COMMAND ${EMULATOR} ${CLI} receive --wpm 40 --data-dir ${DIR} --wav ${DIR}/run.wav
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "receive exited with ${rc}")

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/support/temp_dir.h"
 
 namespace quorvel {
@@ -15,6 +17,18 @@ PathEnvironment environment() {
     env.userDataDir = "/home/u/.local/share/quorvel";
     env.shareDirs = {"/opt/quorvel/share/quorvel", "/usr/share/quorvel"};
     return env;
+}
+
+// The process environment, set and cleared the platform's way (an empty value clears on Windows).
+void setVariable(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+#endif
 }
 
 auto writable(bool yes) {
@@ -121,10 +135,14 @@ TEST(DataDirectory, SystemEnvironmentReadsTheVariable) {
     const PathEnvironment before = PathEnvironment::fromSystem("/x");
     EXPECT_EQ(before.dataDirOption, "/x");
     EXPECT_FALSE(before.executableDir.empty());
+#ifdef _WIN32
+    EXPECT_TRUE(fs::exists(before.executableDir / "test_storage.exe"));
+#else
     EXPECT_TRUE(fs::exists(before.executableDir / "test_storage"));
-    ::setenv(kDataDirVariable, "/tmp/quorvel-var", 1);
+#endif
+    setVariable(kDataDirVariable, "/tmp/quorvel-var");
     EXPECT_EQ(DataPaths::fromSystem().dataDirectory(), "/tmp/quorvel-var");
-    ::unsetenv(kDataDirVariable);
+    setVariable(kDataDirVariable, nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <random>
 #include <string>
@@ -34,6 +42,18 @@ std::optional<TelegramFile> parse(std::u16string_view text) {
     return parseTelegramText(text);
 }
 
+#ifdef _WIN32
+std::string toShiftJis(const std::string& utf8) {
+    const std::u16string wide = fromUtf8(utf8);
+    const auto* w = reinterpret_cast<const wchar_t*>(wide.data());
+    const int wn = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(932, 0, w, wn, nullptr, 0, nullptr, nullptr);
+    EXPECT_GT(n, 0);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, w, wn, out.data(), n, nullptr, nullptr);
+    return out;
+}
+#else
 std::string toShiftJis(const std::string& utf8) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
     EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
@@ -47,6 +67,7 @@ std::string toShiftJis(const std::string& utf8) {
     out.resize(out.size() - ol);
     return out;
 }
+#endif
 
 std::string utf16le(const std::string& utf8) {
     std::string bytes = "\xFF\xFE";

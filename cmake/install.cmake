@@ -1,0 +1,24 @@
+# What `cmake --install` puts in the prefix: the programs, the generator files (installed by
+# generation/), and the desktop integration.
+include(GNUInstallDirs)
+
+set(qv_app_id org.quorvel.Quorvel)
+set(qv_res ${PROJECT_SOURCE_DIR}/resources)
+
+install(TARGETS quorvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${qv_res}/quorvel-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The window is optional (QUORVEL_BUILD_GUI); its desktop files go with it.
+if(TARGET quorvel)
+  install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(NOT WIN32)
+    install(FILES ${qv_res}/${qv_app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${qv_res}/${qv_app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    set(qv_icons ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+    install(FILES ${qv_res}/icons/quorvel.svg DESTINATION ${qv_icons}/scalable/apps)
+    foreach(size 48 256)
+      install(FILES ${qv_res}/icons/quorvel-${size}.png DESTINATION ${qv_icons}/${size}x${size}/apps
+        RENAME quorvel.png)
+    endforeach()
+  endif()
+endif()
