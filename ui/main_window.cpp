@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,9 @@
 #include "storage/settings_file.h"
 #include "ui/design_grid.h"
 #include "ui/key_filter.h"
+#include "ui/paper_slot.h"
+#include "ui/paper_widget.h"
+#include "ui/paper_zoom.h"
 #include "ui/result_handover.h"
 #include "ui/settings_binding.h"
 #include "ui/settings_writer.h"
@@ -63,6 +67,7 @@ MainWindow::MainWindow(Trainer& trainer, ViewAdapter& view, DataPaths paths, QSi
         trainer_.switchLanguage(true);
     trainer_.flags().keyboardKeyingEnabled.store(0, std::memory_order_relaxed);
 
+    connectPapers();
     connectView();
     connectCommands();
     connectShortcuts();
@@ -243,11 +248,55 @@ void MainWindow::toggleFullScreen() {
     update();
 }
 
+void MainWindow::connectPapers() {
+    PracticeSettings& s = trainer_.settings();
+    PaperZoom* zoom = paperZoomOf(this);
+    zoom->loadFromSettings(PracticeSettings::get(s.PaperZoom1000),
+                           PracticeSettings::get(s.PaperOffsetX),
+                           PracticeSettings::get(s.PaperOffsetY));
+    // Each step reaches the settings at once; the file write is coalesced by the writer.
+    connect(zoom, &PaperZoom::changed, this, [this, zoom] {
+        PracticeSettings& settings = trainer_.settings();
+        PracticeSettings::set(settings.PaperZoom1000, zoom->paperZoom1000());
+        PracticeSettings::set(settings.PaperOffsetX, zoom->paperOffsetX());
+        PracticeSettings::set(settings.PaperOffsetY, zoom->paperOffsetY());
+        paperViewStepped(false);
+    });
+}
+
 void MainWindow::repaintPapers() {
     // One copy under the document lock; painting never reads the document itself.
     snapshot_ = trainer_.snapshot();
-    panel_.modelPaper->update();
-    panel_.inputPaper->update();
+    for (QWidget* w : {panel_.modelPaper, panel_.inputPaper}) {
+        if (auto* paper = qobject_cast<PaperWidget*>(w))
+            paper->setContent(paperContent(snapshot_, trainer_.settings(), paper->kind()));
+        else
+            w->update();
+    }
+}
+
+// A drag that starts on the window's background moves the papers as one on a paper does.
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    auto* paper = qobject_cast<PaperWidget*>(panel_.modelPaper);
+    if (paper && event->button() == Qt::LeftButton)
+        paper->beginDrag(event->globalPosition());
+    QWidget::mousePressEvent(event);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    auto* paper = qobject_cast<PaperWidget*>(panel_.modelPaper);
+    if (paper && paper->dragging())
+        paper->dragTo(event->globalPosition());
+    QWidget::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    auto* paper = qobject_cast<PaperWidget*>(panel_.modelPaper);
+    if (paper && paper->dragging() && event->button() == Qt::LeftButton) {
+        paper->endDrag();
+        paperViewStepped(true);
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 void MainWindow::showResult(const TelegramResult& result) {

@@ -1,5 +1,4 @@
-// The card shown for each completed telegram, behind one function so the full result card can
-// take the place of the plain box.
+// The card shown for each completed telegram.
 #pragma once
 
 #include <functional>

@@ -7,6 +7,7 @@
 #include "morse/code_tables.h"
 #include "ui/main_window.h"
 #include "ui/view_adapter.h"
+#include "ui/window_features.h"
 
 namespace quorvel::ui {
 
@@ -21,7 +22,8 @@ Session::Session(DataPaths paths, const QSize& client, SessionOptions options) {
     if (options.sound)
         device_ = std::make_unique<SdlAudioDevice>(trainer_->settings(), trainer_->flags(),
                                                    trainer_->audio());
-    window_ = std::make_unique<MainWindow>(*trainer_, *view_, std::move(paths), client);
+    window_ = std::make_unique<MainWindow>(*trainer_, *view_, paths, client);
+    attachFeatureWindows(*window_, *trainer_, paths);
 }
 
 Session::~Session() {
