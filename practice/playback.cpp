@@ -159,7 +159,7 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             flags_.LeadInActive.store(s.arg, std::memory_order_release);
             return 0;
         case Step::ShowTelegram:
-            document_.showTelegram(s.arg);
+            document_.advanceToTelegram(s.arg);
             return 0;
     }
     return 0;
