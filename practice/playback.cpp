@@ -205,6 +205,10 @@ bool Playback::step(std::uint32_t now) {
             }
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;
+            // The sampler must see the contact close: after a stall an element starts now
+            // with its whole length and the rest of the schedule shifts.
+            if (plan_[next_].kind == Step::Key && remaining_ <= budget)
+                budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
             // Held again after a pause released it.
             (plan_[next_].dash ? flags_.serialDash : flags_.serialDot)
@@ -217,6 +221,9 @@ bool Playback::step(std::uint32_t now) {
         budget -= remaining_;
         leave(plan_[next_]);
         inStep_ = false;
+        // ... and open again: the gap after an element is never skipped either.
+        if (plan_[next_].kind == Step::Key)
+            budget = 0;
         ++next_;
     }
     if (inStep_)
