@@ -196,6 +196,7 @@ bool Playback::step(std::uint32_t now) {
         flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         return true;
     }
+    bool leftKey = false;
     while (running()) {
         if (!inStep_) {
             if (next_ >= plan_.size()) {
@@ -203,10 +204,13 @@ bool Playback::step(std::uint32_t now) {
                     break;
                 planTelegram(++telegram_);
             }
+            // After a stall the sampler must still see the contact open between two elements
+            // and close for each: the rest of the schedule shifts instead.
+            if (leftKey && plan_[next_].kind == Step::Key)
+                return true;
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;
-            // The sampler must see the contact close: after a stall an element starts now
-            // with its whole length and the rest of the schedule shifts.
+            // An element reached late starts now with its whole length.
             if (plan_[next_].kind == Step::Key && remaining_ <= budget)
                 budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
@@ -221,9 +225,7 @@ bool Playback::step(std::uint32_t now) {
         budget -= remaining_;
         leave(plan_[next_]);
         inStep_ = false;
-        // ... and open again: the gap after an element is never skipped either.
-        if (plan_[next_].kind == Step::Key)
-            budget = 0;
+        leftKey = leftKey || plan_[next_].kind == Step::Key;
         ++next_;
     }
     if (inStep_)
