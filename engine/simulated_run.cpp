@@ -30,6 +30,8 @@ void SimulatedRun::step() {
         renderer_.render(now_, buffer_.data(), frames);
         sink_(buffer_.data(), frames);
     }
+    if (hook_)
+        hook_(now_);
     ++now_;
 }
 

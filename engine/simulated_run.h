@@ -23,6 +23,8 @@ class SimulatedRun {
                  int channels = 1);
 
     void setAudioSink(AudioSink sink) { sink_ = std::move(sink); }
+    // Called at the end of every simulated millisecond with its tick: a learner's actions.
+    void setStepHook(std::function<void(std::uint32_t now)> hook) { hook_ = std::move(hook); }
     std::uint32_t now() const { return now_; }
 
     // A whole receive run as RX START starts it in receive mode, until the playback ends and
@@ -38,6 +40,7 @@ class SimulatedRun {
     Playback playback_;
     Renderer renderer_;
     AudioSink sink_;
+    std::function<void(std::uint32_t)> hook_;
     std::vector<float> buffer_;
     std::uint32_t start_ = 0;
     std::uint32_t now_ = 0;

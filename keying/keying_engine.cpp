@@ -13,11 +13,20 @@ std::uint32_t KeyingEngine::tickNow() {
     return static_cast<std::uint32_t>(ms.count());  // wraps by design
 }
 
+void KeyingEngine::Sink::post(const KeyingEvent& event) {
+    // The Latin lead-in is judged when it is keyed, not when the consumer gets to it: behind a
+    // result card it would land in the next telegram.
+    if (event.kind != KeyingEventKind::Element && document_.latinMode() &&
+        flags_.LeadInActive.load(std::memory_order_acquire) != 0)
+        return;
+    queue_.post(event);
+}
+
 KeyingEngine::KeyingEngine(const PracticeSettings& settings, SharedFlags& flags,
                            TelegramDocument& document)
     : flags_(flags),
       document_(document),
-      sink_(queue_, document),
+      sink_(queue_, document, flags),
       sampler_(
           settings, flags, sink_, [&document] { return document.latinMode(); }, tickNow()),
       decoder_(settings, flags, document) {}

@@ -60,14 +60,15 @@ class KeyingEngine {
   private:
     class Sink final : public KeyingEventSink {
       public:
-        Sink(KeyingEventQueue& queue, const TelegramDocument& document)
-            : queue_(queue), document_(document) {}
-        void post(const KeyingEvent& event) override { queue_.post(event); }
+        Sink(KeyingEventQueue& queue, const TelegramDocument& document, const SharedFlags& flags)
+            : queue_(queue), document_(document), flags_(flags) {}
+        void post(const KeyingEvent& event) override;
         bool spaceExpected() override { return quorvel::spaceExpected(document_); }
 
       private:
         KeyingEventQueue& queue_;
         const TelegramDocument& document_;
+        const SharedFlags& flags_;
     };
 
     void keyingLoop();

@@ -327,7 +327,7 @@ bool TelegramDocument::dismissResult() {
     if (done.generation != generation_)
         return true;  // reset or replaced while the card was open: nothing to finish
     if (done.telegramNumber < telegramCount())
-        nextTelegram();
+        advanceToTelegram(done.telegramNumber + 1);
     else
         finishSet();
     return true;
@@ -463,9 +463,18 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
     return true;
 }
 
-void TelegramDocument::showTelegram(int number) {
+void TelegramDocument::advanceToTelegram(int number) {
     Lock l = lock();
-    pos_.telegramNumber = number;
+    number = std::clamp(number, 1, telegramCount());
+    if (number != pos_.telegramNumber) {
+        saveProgress();
+        scoring_->clearTelegramScore();
+        pos_.section = 0;
+        pos_.textCursor = 0;
+        pos_.pageFollow = true;
+        pos_.telegramNumber = number;
+        loadProgress();
+    }
     pos_.page = 0;
     refreshPageLabels();
     repaintBoth();

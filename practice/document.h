@@ -157,8 +157,11 @@ class TelegramDocument {
     // Installs a loaded or generated set; latin switches the practice to Latin (a Japanese set
     // leaves the language as it is). An empty list changes nothing and returns false.
     bool installSet(TelegramList records, bool latin);
-    // The playback moves to telegram `number` (1-based) at page 0.
-    void showTelegram(int number);
+    // Moves the practice to telegram `number` (1-based, clamped to the set): the current
+    // telegram's progress saved, the telegram score cleared, the cursor at the start of
+    // telegram `number`, page 0. Already there, only the page returns to 0. The playback and
+    // the closing of a result card both use it, in either order.
+    void advanceToTelegram(int number);
 
   private:
     struct Cache {

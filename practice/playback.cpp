@@ -159,7 +159,7 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             flags_.LeadInActive.store(s.arg, std::memory_order_release);
             return 0;
         case Step::ShowTelegram:
-            document_.showTelegram(s.arg);
+            document_.advanceToTelegram(s.arg);
             return 0;
     }
     return 0;
@@ -196,6 +196,7 @@ bool Playback::step(std::uint32_t now) {
         flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         return true;
     }
+    bool leftKey = false;
     while (running()) {
         if (!inStep_) {
             if (next_ >= plan_.size()) {
@@ -203,8 +204,15 @@ bool Playback::step(std::uint32_t now) {
                     break;
                 planTelegram(++telegram_);
             }
+            // After a stall the sampler must still see the contact open between two elements
+            // and close for each: the rest of the schedule shifts instead.
+            if (leftKey && plan_[next_].kind == Step::Key)
+                return true;
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;
+            // An element reached late starts now with its whole length.
+            if (plan_[next_].kind == Step::Key && remaining_ <= budget)
+                budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
             // Held again after a pause released it.
             (plan_[next_].dash ? flags_.serialDash : flags_.serialDot)
@@ -217,6 +225,7 @@ bool Playback::step(std::uint32_t now) {
         budget -= remaining_;
         leave(plan_[next_]);
         inStep_ = false;
+        leftKey = leftKey || plan_[next_].kind == Step::Key;
         ++next_;
     }
     if (inStep_)

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <thread>
 
 #include "engine/simulated_run.h"
@@ -80,6 +82,69 @@ TEST_F(TrainerTest, PauseAppliesToThePlaybackWhileOneRuns) {
     trainer.rxStop();
     EXPECT_FALSE(trainer.receive().running());
     EXPECT_EQ(trainer.flags().BandEffectsActive.load(), 0);
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+bool waitFor(const std::function<bool()>& done) {
+    const auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > guard)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+TEST(TrainerCard, ShutdownWithAPendingCardReturnsAndEndsTheSet) {
+    test::RecordingView view;
+    view.autoDismiss = false;
+    ManualScoringClock clock;
+    TrainerOptions options;
+    options.clock = &clock;
+    Trainer trainer(options);
+    trainer.setView(&view);
+    trainer.document().installSet({{u"1", u"", u"", u"", u"2", u"3"}}, true);
+    ASSERT_TRUE(trainer.startThreads());
+    for (const char* code : {".----", "-...-", "..---", "-...-", "...--", ".-.-."})
+        trainer.keying().queue().post(KeyingEvent::character(code, 0));
+    ASSERT_TRUE(waitFor([&] { return trainer.resultPending(); }));
+    // Held back while the card is open.
+    trainer.keying().queue().post(KeyingEvent::character(".-", 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(trainer.keying().queue().size(), 1u);
+
+    auto closing = std::async(std::launch::async, [&] { trainer.shutdown(); });
+    ASSERT_EQ(closing.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(trainer.resultPending());
+    EXPECT_TRUE(trainer.document().telegramFinished());
+    EXPECT_EQ(trainer.scoring().runTally().finishedSets, 1);
+}
+
+TEST(TrainerCard, DismissReleasesTheHeldEvents) {
+    test::RecordingView view;
+    view.autoDismiss = false;
+    ManualScoringClock clock;
+    TrainerOptions options;
+    options.clock = &clock;
+    Trainer trainer(options);
+    trainer.setView(&view);
+    trainer.document().installSet(
+        {{u"1", u"", u"", u"", u"2", u"3"}, {u"4", u"", u"", u"", u"5", u"6"}}, true);
+    ASSERT_TRUE(trainer.startThreads());
+    for (const char* code : {".----", "-...-", "..---", "-...-", "...--", ".-.-.", "....-"})
+        trainer.keying().queue().post(KeyingEvent::character(code, 0));
+    ASSERT_TRUE(waitFor([&] { return trainer.resultPending(); }));
+    EXPECT_EQ(trainer.document().telegramNumber(), 1);
+    trainer.dismissResult();
+    ASSERT_TRUE(waitFor([&] { return trainer.document().sectionPosition(Preamble) == 1; }));
+    EXPECT_EQ(trainer.document().telegramNumber(), 2);
+    EXPECT_EQ(trainer.document().progress().sections[Preamble].enteredText, u"4");
+    trainer.shutdown();
 }
 
 }  // namespace

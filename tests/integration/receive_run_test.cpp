@@ -26,10 +26,7 @@ struct ReceiveRun {
     }
 };
 
-void expectReceptionEqualsModel(bool latin, int wpm) {
-    ReceiveRun run(latin, wpm);
-    SimulatedRun sim(run.trainer, &run.clock);
-    sim.receive();
+void expectBothTelegramsReceived(ReceiveRun& run, bool latin, int wpm) {
     TelegramDocument& doc = run.trainer.document();
     ASSERT_EQ(run.view.results.size(), 2u) << "wpm " << wpm;
     EXPECT_TRUE(doc.telegramFinished());
@@ -46,6 +43,44 @@ void expectReceptionEqualsModel(bool latin, int wpm) {
             EXPECT_EQ(sp.judgementMarks.find(u'0'), std::u16string::npos);
             EXPECT_EQ(sp.enteredText.find(u'?'), std::u16string::npos);
         }
+    }
+}
+
+void expectReceptionEqualsModel(bool latin, int wpm) {
+    ReceiveRun run(latin, wpm);
+    SimulatedRun sim(run.trainer, &run.clock);
+    sim.receive();
+    expectBothTelegramsReceived(run, latin, wpm);
+}
+
+// The learner keeps each result card open for 15 s, far past the pause between telegrams:
+// the playback moves on meanwhile, and the held-back reception lands in its own telegram.
+TEST(ReceiveRun, CardHeldOpenWhileThePlaybackMovesOnLosesNothing) {
+    for (bool latin : {false, true}) {
+        ReceiveRun run(latin, 20);
+        run.view.autoDismiss = false;
+        SimulatedRun sim(run.trainer, &run.clock);
+        std::uint32_t openedAt = 0;
+        bool open = false;
+        int cards = 0;
+        sim.setStepHook([&](std::uint32_t now) {
+            if (!open && run.trainer.resultPending()) {
+                open = true;
+                openedAt = now;
+                ++cards;
+            }
+            if (open && now - openedAt >= 15000) {
+                run.trainer.dismissResult();
+                open = false;
+            }
+        });
+        sim.receive(40000);  // room for the last card to close
+        EXPECT_EQ(cards, 2) << latin;
+        EXPECT_FALSE(run.trainer.resultPending());
+        expectBothTelegramsReceived(run, latin, 20);
+        const RunTally tally = run.trainer.scoring().runTally();
+        EXPECT_EQ(tally.finishedSets, 1);
+        EXPECT_EQ(tally.wrongCount, 0) << latin;  // no lead-in letter judged after the hold
     }
 }
 

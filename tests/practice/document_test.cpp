@@ -308,7 +308,7 @@ TEST_F(DocumentTest, ConcurrentOperationsKeepTheDocumentConsistent) {
     });
     std::thread playback([&] {
         for (int i = 0; i < 200; ++i) {
-            doc.showTelegram(1 + i % 2);
+            doc.advanceToTelegram(1 + i % 2);
             (void)doc.model();
         }
     });

@@ -236,3 +236,47 @@ TEST_F(PlaybackTest, KeepsTheSetItStartedWith) {
 
 }  // namespace
 }  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+// The marks the sampler would see, one per key closure seen by any step() call, when the
+// calling thread stalls for stallMs every `every` calls.
+std::string marksWithStalls(TelegramDocument& document, PracticeSettings& settings,
+                            SharedFlags& flags, std::uint32_t stallMs, int every) {
+    Playback playback(settings, flags, document, PlaybackHooks{});
+    std::string marks;
+    bool wasClosed = false;
+    std::uint32_t t = 5000;
+    flags.PlaybackRunning = 1;
+    playback.begin(t, false);
+    for (int call = 1;; ++call) {
+        const bool dash = flags.serialDash.load() != 0;
+        const bool closed = dash || flags.serialDot.load() != 0;
+        if (closed && !wasClosed)
+            marks.push_back(dash ? '-' : '.');
+        wasClosed = closed;
+        t += call % every == 0 ? stallMs : 1;
+        if (!playback.step(t))
+            break;
+    }
+    return marks;
+}
+
+TEST(PlaybackStall, AStalledCallerLosesNoElement) {
+    PracticeSettings settings;
+    SharedFlags flags;
+    TelegramDocument document{settings, flags};
+    settings.WPM = 25;
+    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}}, false);
+    const std::string steady = marksWithStalls(document, settings, flags, 1, 1000000);
+    ASSERT_FALSE(steady.empty());
+    // Stalls land at many phases of elements and gaps.
+    for (int every : {37, 101, 263})
+        for (std::uint32_t stall : {60u, 500u})
+            EXPECT_EQ(marksWithStalls(document, settings, flags, stall, every), steady)
+                << stall << " ms every " << every << " calls";
+}
+
+}  // namespace
+}  // namespace quorvel

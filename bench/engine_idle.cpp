@@ -1,0 +1,71 @@
+// Cost of a trainer that runs no practice (wake-ups of its threads) and the time the document
+// lock is held for one judged character with the logs written.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "engine/trainer.h"
+
+namespace quorvel {
+namespace {
+
+// Voluntary plus involuntary context switches of every thread of this process.
+long long processSwitches() {
+    long long total = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream status(task.path() / "status");
+        std::string key;
+        while (status >> key) {
+            long long n = 0;
+            if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
+                status >> n;
+                total += n;
+            }
+        }
+    }
+    return total;
+}
+
+void IdleTrainerWakeUps(benchmark::State& state) {
+    Trainer trainer;
+    trainer.startThreads();
+    for (auto _ : state) {
+        const long long before = processSwitches();
+        const std::clock_t cpu = std::clock();
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        state.counters["wakeups_per_s"] = static_cast<double>(processSwitches() - before) / 2.0;
+        state.counters["cpu_percent"] =
+            100.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC / 2.0;
+    }
+    trainer.shutdown();
+}
+BENCHMARK(IdleTrainerWakeUps)->Iterations(3)->Unit(benchmark::kSecond);
+
+// The whole of enterCharacter runs under the document lock: scoring, the practice-log row and
+// the character-log rewrite included.
+void JudgedCharacterUnderTheLock(benchmark::State& state) {
+    const auto dir = std::filesystem::temp_directory_path() / "quorvel-bench-lock";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    TrainerOptions options;
+    options.dataDirectory = dir;
+    options.syncLogs = state.range(0) != 0;
+    Trainer trainer(options);
+    TelegramDocument& doc = trainer.document();
+    doc.installSet({{u"", u"", u"", u"", u"", std::u16string(100000, u'ア')}}, false);
+    for (auto _ : state)
+        doc.enterCharacter(u'ア');
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(JudgedCharacterUnderTheLock)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quorvel
