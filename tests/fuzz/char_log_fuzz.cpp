@@ -24,9 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool merged = false;
     for (const auto& [c, stat] : table) {
         merged = merged || !survivesUtf8(c);
-        // Known and left alone: a confusion with a separator or colon reads back as another.
+        // Known and left alone: a confusion with a separator, a colon or a control character
+        // (written as a space) reads back as another.
         for (const auto& [k, n] : stat.confusions)
-            merged = merged || k == u' ' || k == u',' || k == u'、' || k == u':' || k == u'：';
+            merged = merged || k < 0x20 || k == 0x7F || k == u' ' || k == u',' || k == u'、' ||
+                     k == u':' || k == u'：';
         if (!charLogAccepts(c) || !survivesUtf8(c))
             continue;
         const auto it = again.find(c);
