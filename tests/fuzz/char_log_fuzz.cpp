@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Known and left alone: a confusion with a separator, a colon or a control character
         // (written as a space) reads back as another.
         for (const auto& [k, n] : stat.confusions)
-            merged = merged || k < 0x20 || k == 0x7F || k == u' ' || k == u',' || k == u'、' ||
-                     k == u':' || k == u'：';
+            merged = merged || !survivesUtf8(k) || k < 0x20 || k == 0x7F || k == u' ' ||
+                     k == u',' || k == u'、' || k == u':' || k == u'：';
         if (!charLogAccepts(c) || !survivesUtf8(c))
             continue;
         const auto it = again.find(c);
