@@ -1,6 +1,6 @@
 # Entry points for a fresh Debian machine: `make run` and `make test`.
 .PHONY: deps build build-release run test test-default test-asan test-tsan test-windows package \
-	bench format clean
+	test-fuzz fuzz bench format clean
 
 CLI := build/default/cli/quorvel-cli
 APP := build/default/app/quorvel
@@ -15,7 +15,7 @@ build: deps
 run: build
 	$(APP)
 
-test: test-default build-release test-asan test-tsan
+test: test-default build-release test-asan test-tsan test-fuzz
 
 test-default: build
 	ctest --preset default
@@ -55,6 +55,17 @@ package: build-release
 	cd build/release && cpack
 	dpkg -c build/release/quorvel_*.deb
 	tools/check-package build/release/quorvel_*.deb
+
+# Each parser's fuzz harness in turn, FUZZ_SECONDS each (CI: 60).
+FUZZ_SECONDS ?= 600
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	tools/run-fuzzers $(FUZZ_SECONDS)
+
+test-fuzz:
+	$(MAKE) fuzz FUZZ_SECONDS=60
 
 bench: build
 	for b in build/default/bench_*; do $$b; done

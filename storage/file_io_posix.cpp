@@ -57,15 +57,24 @@ AppendResult appendToFile(const std::filesystem::path& path, std::string_view by
         std::string all;
         all.reserve(prefixIfCreated.size() + bytes.size());
         all.append(prefixIfCreated).append(bytes);
-        return writeAll(fd.get(), all) && fd.close() ? AppendResult::Created : AppendResult::Failed;
+        if (writeAll(fd.get(), all) && fd.close())
+            return AppendResult::Created;
+        // Gone again, so the next attempt creates it with its header.
+        ::unlink(path.c_str());
+        return AppendResult::Failed;
     }
     if (errno != EEXIST)
         return AppendResult::Failed;
     Fd existing(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
     if (!existing.valid())
         return AppendResult::Failed;
-    return writeAll(existing.get(), bytes) && existing.close() ? AppendResult::Appended
-                                                               : AppendResult::Failed;
+    const off_t before = ::lseek(existing.get(), 0, SEEK_END);
+    if (writeAll(existing.get(), bytes) && existing.close())
+        return AppendResult::Appended;
+    // A full disk may take part of the row: cut it off, or the next row would join it.
+    if (before >= 0 && existing.valid())
+        static_cast<void>(::ftruncate(existing.get(), before));
+    return AppendResult::Failed;
 }
 
 bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync,
