@@ -35,6 +35,10 @@ std::int64_t edgeFrame(std::uint32_t tick, Renderer::BufferStart start, int samp
 
 }  // namespace
 
+bool Renderer::silent() const {
+    return !keyed_ && envelope_.value() == 0.0f && flags_.toneEdges.empty();
+}
+
 void Renderer::render(BufferStart start, float* out, std::size_t frames) {
     const int freq = clampFreq(PracticeSettings::get(settings_.Freq));
     const int soundType = normaliseSoundType(PracticeSettings::get(settings_.SoundType));

@@ -39,6 +39,8 @@ class Renderer {
     void render(BufferStart start, float* out, std::size_t frames);
 
     int sampleRate() const { return sampleRate_; }
+    // No tone sounding and no key edge waiting: the time base may move without being heard.
+    bool silent() const;
     int channels() const { return channels_; }
     double OscillatorPhase() const { return phase_; }
     float envelope() const { return envelope_.value(); }

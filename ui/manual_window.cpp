@@ -21,6 +21,7 @@ class ManualText : public QPlainTextEdit {
     ManualText(int margin, QWidget* parent) : QPlainTextEdit(parent) {
         setReadOnly(true);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setFrameShape(QFrame::Box);
         setViewportMargins(margin, 0, margin, 0);
     }

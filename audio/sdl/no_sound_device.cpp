@@ -1,21 +1,23 @@
 // Built in place of the SDL device where SDL2 is unavailable: the device never opens.
 #include <chrono>
-#include <utility>
 
 #include "audio/sdl/sdl_audio_device.h"
 #include "keying/shared_flags.h"
 
 namespace quorvel {
 
-std::uint32_t steadyTickMs() {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-    return static_cast<std::uint32_t>(ms.count());
+std::int64_t steadyMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags& flags, const AudioState&,
-                               TickSource tick)
-    : flags_(flags), tick_(std::move(tick)) {}
+std::uint32_t steadyTickMs() {
+    return static_cast<std::uint32_t>(steadyMicroseconds() / 1000);
+}
+
+SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags& flags, const AudioState&, int)
+    : flags_(flags) {}
 
 SdlAudioDevice::~SdlAudioDevice() {
     close();
@@ -26,5 +28,7 @@ void SdlAudioDevice::close() {
 }
 
 void SdlAudioDevice::callback(void*, std::uint8_t*, int) {}
+
+void SdlAudioDevice::renderTimed(float*, int) {}
 
 }  // namespace quorvel

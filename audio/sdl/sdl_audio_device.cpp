@@ -16,6 +16,9 @@ constexpr int kPreferredRate = 48000;  // Hz, asked for when SDL cannot tell the
 constexpr int kPreferredChannels = 2;
 // Margin on top of one buffer: the keying thread's 1 ms tick and the callback's jitter.
 constexpr int kLatencyMarginUs = 1500;
+// Drift from real time that is set right in the next silence, and that is set right at once.
+constexpr std::int64_t kSilentSlackUs = 500;
+constexpr std::int64_t kCatchUpUs = 40000;
 
 }  // namespace
 
@@ -49,7 +52,7 @@ SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& fl
     }
     want.format = AUDIO_F32SYS;
     want.samples = static_cast<Uint16>(
-        std::clamp(bufferFrames > 0 ? bufferFrames : kDefaultBufferFrames, 16, 4096));
+        std::clamp(bufferFrames > 0 ? bufferFrames : defaultBufferFrames(want.freq), 16, 4096));
     want.callback = &SdlAudioDevice::callback;
     want.userdata = this;
 
@@ -123,11 +126,15 @@ void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
 
 void SdlAudioDevice::renderTimed(float* out, int frames) {
     const int rate = renderer_->sampleRate();
-    // Buffers follow each other frame by frame; only when the device clock has drifted from
-    // the steady clock by more than a buffer (a stall, a slow driver) is the start set anew.
+    // Buffers follow each other frame by frame, so the spacing of key edges is kept to the
+    // frame. Where the device clock drifts from the steady clock the start is set anew, but
+    // only in silence, so that no element changes its length; a stall or a device far off
+    // real time is caught up at once.
     const std::int64_t target = steadyMicroseconds() - latencyUs_;
     const std::int64_t drift = nextStartUs_ - target;
-    if (!started_ || drift > latencyUs_ || drift < -latencyUs_) {
+    const std::int64_t magnitude = drift < 0 ? -drift : drift;
+    if (!started_ || magnitude > kCatchUpUs ||
+        (magnitude > kSilentSlackUs && renderer_->silent())) {
         nextStartUs_ = target;
         frameRemainder_ = 0;
         started_ = true;

@@ -35,7 +35,10 @@ class SdlAudioDevice {
     // keying thread's tick and the callback's jitter.
     int latencyMicroseconds() const { return latencyUs_; }
 
-    static constexpr int kDefaultBufferFrames = 128;
+    // Default buffer: 2 ms of frames, rounded up to a whole frame (96 at 48 kHz). A whole
+    // number of milliseconds keeps SDL's timer-driven drivers (disk, dummy) in real time.
+    static constexpr int kDefaultBufferMs = 2;
+    static int defaultBufferFrames(int rate) { return (rate * kDefaultBufferMs + 999) / 1000; }
 
     // Measurement hook: called on the audio thread after each buffer is filled, with the
     // steady-clock time of the callback (µs). It must not block or allocate.

@@ -132,6 +132,11 @@ int runOnce(int wpm, const std::filesystem::path& file) {
     const ToneTimeline real = toneTimeline(
         samples.data(), samples.size() / static_cast<std::size_t>(channels), channels, rate);
     const ToneTimeline sim = simulated(wpm, rate);
+    if (std::getenv("QUORVEL_KEY_TIMING_DUMP"))  // every element and gap, for a closer look
+        for (std::size_t i = 0; i < std::min(real.bursts.size(), sim.bursts.size()); ++i)
+            std::printf("%3zu real %7.2f sim %7.2f  gap real %7.2f sim %7.2f\n", i, real.bursts[i],
+                        sim.bursts[i], i < real.gaps.size() ? real.gaps[i] : 0.0,
+                        i < sim.gaps.size() ? sim.gaps[i] : 0.0);
     const Stats elements = deviation(real.bursts, sim.bursts);
     const Stats gaps = deviation(real.gaps, sim.gaps);
 
