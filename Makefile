@@ -37,17 +37,22 @@ test-tsan: deps
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan
 
 # Engine, CLI and engine tests cross-built for Windows and run under Wine.
-# The Wine prefix is made first, once: tests started in parallel would race to create it. One
-# persistent wineserver serves every test instead of Wine starting its services per test.
+# One persistent wineserver, started before anything else touches the prefix, serves wineboot and
+# every test: a server started by wineboot would exit a few seconds after it and reset the
+# connections of the tests then running. The prefix is made once, before the tests: tests started
+# in parallel would race to create it.
 WINE_ENV := WINEPREFIX=$(CURDIR)/build/windows/wine WINEDEBUG=-all
+WINE := $$(command -v wine64 || echo /usr/lib/wine/wine64)
+WINESERVER := $$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 test-windows: deps
 	cmake --preset windows
 	cmake --build --preset windows
-	$(WINE_ENV) $$(command -v wine64 || echo /usr/lib/wine/wine64) wineboot --init
-	# The server wineboot started may still be running; -p then has nothing to do.
-	$(WINE_ENV) $$(command -v wineserver || echo /usr/lib/wine/wineserver64) -p || true
-	rc=0; ctest --preset windows -j2 || rc=$$?; \
-	  $(WINE_ENV) $$(command -v wineserver || echo /usr/lib/wine/wineserver64) -k; exit $$rc
+	mkdir -p build/windows/wine
+	$(WINE_ENV) $(WINESERVER) -k 2>/dev/null || true
+	$(WINE_ENV) $(WINESERVER) -w 2>/dev/null || true
+	$(WINE_ENV) $(WINESERVER) -p
+	rc=0; $(WINE_ENV) $(WINE) wineboot --init && ctest --preset windows -j2 || rc=$$?; \
+	  $(WINE_ENV) $(WINESERVER) -k; exit $$rc
 
 package: build-release
 	desktop-file-validate resources/*.desktop
