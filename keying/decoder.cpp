@@ -3,30 +3,6 @@
 #include "morse/code_tables.h"
 
 namespace quorvel {
-namespace {}  // namespace
-
-bool spaceExpected(const TelegramDocument& document) {
-    TelegramDocument::Lock lock = document.lock();
-    if (!document.latinMode() || document.telegramFinished())
-        return false;
-    const int section = document.section();
-    int position = 0;
-    if (section == Preamble || section == Address)
-        position = document.sectionPosition(section);
-    else if (section == Text)
-        position = document.textCursor();
-    else
-        return false;
-    // Read in place: the keying thread asks this on every sample of a long pause.
-    const SharedTelegramList set = document.currentSet();
-    const auto index = static_cast<std::size_t>(document.currentIndex());
-    if (!set || index >= set->size())
-        return false;
-    const std::u16string& field = (*set)[index].field(section);
-    return position >= 0 && position < textLength(field) &&
-           isModelBlank(field[static_cast<std::size_t>(position)]);
-}
-
 KeyingDecoder::KeyingDecoder(const PracticeSettings& settings, const SharedFlags& flags,
                              TelegramDocument& document)
     : settings_(settings), flags_(flags), document_(document) {}
@@ -54,7 +30,7 @@ void KeyingDecoder::handle(const KeyingEvent& event) {
 
 void KeyingDecoder::wordGap() {
     TelegramDocument::Lock lock = document_.lock();
-    if (spaceExpected(document_))
+    if (document_.spaceExpected())
         document_.enterCharacter(u' ');
 }
 

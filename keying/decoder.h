@@ -11,10 +11,6 @@
 
 namespace quorvel {
 
-// Whether the model has a blank (space or tab) at the current keying position of a Latin
-// telegram. Takes the document lock; callable from any thread.
-bool spaceExpected(const TelegramDocument& document);
-
 class KeyingDecoder {
   public:
     KeyingDecoder(const PracticeSettings& settings, const SharedFlags& flags,

@@ -29,6 +29,47 @@ bool TelegramDocument::goOn() const {
     return PracticeSettings::get(settings_.goOnAfterMistakes) != 0;
 }
 
+void TelegramDocument::Lock::lock() {
+    document_.mutex_.lock();
+    ++document_.lockDepth_;
+    owns_ = true;
+}
+
+void TelegramDocument::Lock::unlock() {
+    // Computed while still at depth 1: the helpers it calls lock again without publishing.
+    if (document_.lockDepth_ == 1)
+        document_.spaceExpected_.store(document_.spaceExpectedLocked(), std::memory_order_release);
+    --document_.lockDepth_;
+    owns_ = false;
+    document_.mutex_.unlock();
+}
+
+bool TelegramDocument::spaceExpected() const {
+    Lock l = lock();
+    return spaceExpectedLocked();
+}
+
+bool TelegramDocument::spaceExpectedLocked() const {
+    if (!latinMode() || pos_.telegramFinished)
+        return false;
+    const int section = pos_.section;
+    int position = 0;
+    if (section == Preamble || section == Address)
+        position = sectionPosition(section);
+    else if (section == Text)
+        position = pos_.textCursor;
+    else
+        return false;
+    // Read in place: no copy of the field on every release of the lock.
+    const SharedTelegramList set = currentSet();
+    const auto index = static_cast<std::size_t>(currentIndex());
+    if (!set || index >= set->size())
+        return false;
+    const std::u16string& field = (*set)[index].field(section);
+    return position >= 0 && position < textLength(field) &&
+           isModelBlank(field[static_cast<std::size_t>(position)]);
+}
+
 // --- state -------------------------------------------------------------------------------
 
 bool TelegramDocument::setActive() const {

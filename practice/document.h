@@ -69,7 +69,24 @@ struct PracticeSnapshot {
 
 class TelegramDocument {
   public:
-    using Lock = std::unique_lock<std::recursive_mutex>;
+    // The document lock. Recursive; the outermost release publishes what lock-free readers
+    // need (spaceExpectedNow), so every change, by whichever operation, is published.
+    class Lock {
+      public:
+        explicit Lock(const TelegramDocument& document) : document_(document) { lock(); }
+        ~Lock() {
+            if (owns_)
+                unlock();
+        }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        void lock();
+        void unlock();
+
+      private:
+        const TelegramDocument& document_;
+        bool owns_ = false;
+    };
 
     TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags);
     TelegramDocument(const TelegramDocument&) = delete;
@@ -82,7 +99,13 @@ class TelegramDocument {
     ScoringSink& scoring() const { return *scoring_; }
 
     // Held by callers that need several operations to act on one consistent document.
-    Lock lock() const { return Lock(mutex_); }
+    Lock lock() const { return Lock(*this); }
+
+    // Whether a Latin word gap would fill a blank of the model at the cursor, as of the last
+    // release of the lock. Takes no lock: the keying thread asks it on every sample of a pause.
+    bool spaceExpectedNow() const { return spaceExpected_.load(std::memory_order_acquire); }
+    // The same answer computed now, under the lock.
+    bool spaceExpected() const;
 
     // State.
     bool latinMode() const { return latinMode_.load(std::memory_order_relaxed); }
@@ -177,6 +200,7 @@ class TelegramDocument {
         int generation = 0;
     };
 
+    bool spaceExpectedLocked() const;
     const TelegramModel& cachedModel() const;
     void rebuildSavedIfNeeded();
     int modelPagesOf(int index) const;
@@ -197,6 +221,8 @@ class TelegramDocument {
     ScoringSink* scoring_ = &nullScoring_;
 
     mutable std::recursive_mutex mutex_;
+    mutable int lockDepth_ = 0;  // under mutex_
+    mutable std::atomic<bool> spaceExpected_{false};
     std::atomic<bool> latinMode_{false};
     bool setActive_ = false;
     SharedTelegramList set_;

@@ -257,6 +257,11 @@ TEST_F(DecoderTest, ResetOrNewSetWhileTheCardIsOpenIsNotUndone) {
 }
 
 TEST_F(DecoderTest, WordGapEntersABlankOnlyWhereTheModelHasOne) {
+    // The lock-free answer the keying thread reads must follow every change.
+    auto spaceExpected = [](const TelegramDocument& d) {
+        EXPECT_EQ(d.spaceExpectedNow(), d.spaceExpected());
+        return d.spaceExpectedNow();
+    };
     latinSet();
     key(u"12");
     EXPECT_TRUE(spaceExpected(document));
