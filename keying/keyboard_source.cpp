@@ -6,6 +6,7 @@ bool KeyboardKeySource::start() {
     flags_.keyboardDot.store(0, std::memory_order_relaxed);
     flags_.keyboardDash.store(0, std::memory_order_relaxed);
     flags_.keyboardKeyingEnabled.store(1, std::memory_order_relaxed);
+    flags_.keyingWake.notify();
     running_ = true;
     return true;
 }

@@ -55,6 +55,7 @@ void KeyingEngine::stop() {
     if (!running())
         return;
     stopRequested_.store(true, std::memory_order_relaxed);
+    flags_.keyingWake.notify();
     queue_.shutdown();  // wakes the consumer
     if (keyingThread_.joinable())
         keyingThread_.join();
@@ -70,7 +71,26 @@ void KeyingEngine::keyingLoop() {
     raiseKeyingThreadPriority();
     sampler_.restart(tickNow());
     auto next = Clock::now();
+    auto lastWanted = next;
     while (!stopRequested_.load(std::memory_order_relaxed)) {
+        if (flags_.keyingWanted()) {
+            lastWanted = Clock::now();
+        } else if (Clock::now() - lastWanted > kIdleGrace &&
+                   flags_.ToneKeyDown.load(std::memory_order_relaxed) == 0) {
+            // Nothing to sample: sleep until something starts. The timeout only bounds the
+            // wait for a writer that forgot to wake us.
+            const std::uint32_t seen = flags_.keyingWake.count();
+            idle_.store(true, std::memory_order_relaxed);
+            if (!flags_.keyingWanted() && !stopRequested_.load(std::memory_order_relaxed))
+                flags_.keyingWake.waitFor(seen, kIdleWait);
+            idle_.store(false, std::memory_order_relaxed);
+            // Timing starts afresh: the sleep is not a pause the sampler should measure.
+            sampler_.restart(tickNow());
+            next = Clock::now();
+            if (flags_.keyingWanted())
+                lastWanted = next;
+            continue;
+        }
         const bool active = sampler_.step(tickNow());
         next += std::chrono::milliseconds(active ? 1 : 2);
         const auto current = Clock::now();

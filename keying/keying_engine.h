@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <thread>
 
@@ -35,6 +36,8 @@ class KeyingEngine {
     // handled.
     void resume() { queue_.wake(); }
     bool running() const { return running_.load(std::memory_order_acquire); }
+    // True while the keying thread sleeps for want of anything to sample.
+    bool keyingThreadIdle() const { return idle_.load(std::memory_order_relaxed); }
 
     // --- simulated time (only while the threads are not running) -----------------------
     // One sample of the keying thread at tick now (ms). Returns false while paused.
@@ -50,7 +53,7 @@ class KeyingEngine {
     // --- shared with the playback and the sending control ------------------------------
     void clearQueue() { queue_.clearQueue(); }
     KeyingEventQueue& queue() { return queue_; }
-    bool spaceExpected() const { return quorvel::spaceExpected(document_); }
+    bool spaceExpected() const { return document_.spaceExpectedNow(); }
     const KeyingSampler& sampler() const { return sampler_; }
 
     // The steady clock as a 32-bit millisecond tick (wraps after 49 days; all differences
@@ -63,13 +66,19 @@ class KeyingEngine {
         Sink(KeyingEventQueue& queue, const TelegramDocument& document, const SharedFlags& flags)
             : queue_(queue), document_(document), flags_(flags) {}
         void post(const KeyingEvent& event) override;
-        bool spaceExpected() override { return quorvel::spaceExpected(document_); }
+        // Lock-free: the keying thread asks on every sample of a long pause.
+        bool spaceExpected() override { return document_.spaceExpectedNow(); }
 
       private:
         KeyingEventQueue& queue_;
         const TelegramDocument& document_;
         const SharedFlags& flags_;
     };
+
+    // Samples go on this long after the last keying, playback or open key, so a character
+    // and a word gap in progress are still measured; then the thread sleeps.
+    static constexpr auto kIdleGrace = std::chrono::seconds(3);
+    static constexpr auto kIdleWait = std::chrono::milliseconds(500);
 
     void keyingLoop();
     void consumerLoop();
@@ -86,6 +95,7 @@ class KeyingEngine {
     std::atomic<bool> running_{false};
     // Relaxed: only a request to the loops; the joins order everything else.
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> idle_{false};
     std::thread keyingThread_;
     std::thread consumerThread_;
 };

@@ -16,6 +16,8 @@ void SerialMonitor::start() {
         return;
     running_.store(true, std::memory_order_release);
     thread_ = std::thread([this] { run(); });
+    flags_.serialKeysOpen.fetch_add(1, std::memory_order_relaxed);
+    flags_.keyingWake.notify();
 }
 
 void SerialMonitor::stop() {
@@ -31,11 +33,14 @@ void SerialMonitor::stop() {
     }
     lock.unlock();
     thread_.join();
+    flags_.serialKeysOpen.fetch_sub(1, std::memory_order_relaxed);
 }
 
 void SerialMonitor::store(ModemStatus status) {
     flags_.serialDot.store(status.dsr ? 1 : 0, std::memory_order_relaxed);
     flags_.serialDash.store(status.cts ? 1 : 0, std::memory_order_relaxed);
+    if (status.dsr || status.cts)
+        flags_.keyingWake.notify();
 }
 
 void SerialMonitor::run() {

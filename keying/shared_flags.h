@@ -2,11 +2,41 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 #include "keying/tone_edges.h"
 
 namespace quorvel {
+
+// Wakes the keying thread from its idle sleep. Writers are the window, the playback and the
+// serial key, never the keying loop itself; the lock is taken only around the idle wait.
+class KeyingWake {
+  public:
+    void notify() {
+        {
+            std::lock_guard lock(mutex_);
+            ++count_;
+        }
+        changed_.notify_all();
+    }
+    std::uint32_t count() const {
+        std::lock_guard lock(mutex_);
+        return count_;
+    }
+    // Returns once notified after `seen` was read, or after `timeout`.
+    void waitFor(std::uint32_t seen, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return count_ != seen; });
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint32_t count_ = 0;
+};
 
 // Every field is read by a thread other than its writer; relaxed order is enough for each
 // flag on its own (none of them publishes other data).
@@ -26,6 +56,16 @@ struct SharedFlags {
     std::atomic<int> PlaybackPaused{0};
     std::atomic<int> DemoMode{0};
     std::atomic<int> LeadInActive{0};
+    std::atomic<int> serialKeysOpen{0};  // serial keys whose lines are being followed
+
+    // Whoever starts something the keying thread must sample (keyboard keying, a playback, a
+    // serial key) says so here, after setting its flag.
+    KeyingWake keyingWake;
+    bool keyingWanted() const {
+        return keyboardKeyingEnabled.load(std::memory_order_relaxed) != 0 ||
+               PlaybackRunning.load(std::memory_order_relaxed) != 0 ||
+               serialKeysOpen.load(std::memory_order_relaxed) != 0 || dotClosed() || dashClosed();
+    }
 
     // The keying thread's write of the tone flag: an edge is queued with its tick before the
     // flag changes, so a reader that sees the new flag also finds the edge.

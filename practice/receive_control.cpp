@@ -47,6 +47,7 @@ void ReceiveControl::reapLingering() {
 bool ReceiveControl::launch(bool demo, const char16_t* failure) {
     reapLingering();
     flags_.PlaybackRunning.store(1, std::memory_order_release);
+    flags_.keyingWake.notify();
     auto run = std::make_shared<Run>();
     try {
         thread_ = std::thread([this, run, demo] {

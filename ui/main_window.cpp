@@ -219,6 +219,7 @@ void MainWindow::rxStart() {
     f.keyboardDot.store(0, std::memory_order_relaxed);
     f.keyboardDash.store(0, std::memory_order_relaxed);
     f.keyboardKeyingEnabled.store(panel_.keyKeyer->isChecked() ? 1 : 0, std::memory_order_relaxed);
+    f.keyingWake.notify();
     trainer_.setSerialPort(selectedPort());
     statusTimer_.start();
     trainer_.rxStart();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "keying/keying_engine.h"
@@ -146,6 +147,7 @@ bool waitFor(const std::function<bool()>& done) {
 
 TEST_F(KeyingEngineTest, RealThreadsDecodeLatinAndJapaneseKeying) {
     settings.WPM.store(20);
+    flags.keyboardKeyingEnabled.store(1);  // as the keyboard key source does
     document.installSet({latin(u"CQ DE", u"A", u"B")}, true);
     ASSERT_TRUE(engine.start());
     EXPECT_TRUE(engine.start());   // already running
@@ -166,6 +168,7 @@ TEST_F(KeyingEngineTest, RealThreadsDecodeLatinAndJapaneseKeying) {
 }
 
 TEST_F(KeyingEngineTest, StopWhileKeyedLeavesTheToneOffAndRestarts) {
+    flags.keyboardKeyingEnabled.store(1);
     ASSERT_TRUE(engine.start());
     flags.keyboardDash.store(1);
     EXPECT_TRUE(waitFor([&] { return flags.ToneKeyDown.load() == 1; }));
@@ -174,6 +177,55 @@ TEST_F(KeyingEngineTest, StopWhileKeyedLeavesTheToneOffAndRestarts) {
     flags.keyboardDash.store(0);
     ASSERT_TRUE(engine.start());  // a second set of threads on the same engine
     engine.stop();
+}
+
+// A Latin pause past the word-gap threshold, where the sampler asks the document on every
+// sample, while another thread holds the document lock: the sampler must not wait for it.
+TEST_F(KeyingEngineTest, ToneSoundsWhileAnotherThreadHoldsTheDocumentLock) {
+    settings.WPM.store(20);
+    settings.KeySoftness.store(100);  // shortest closing hold: 2 ms
+    // No blank after the "E": the sampler asks again on every sample of the pause.
+    document.installSet({latin(u"EA", u"A", u"B")}, true);
+    engine.restartTiming(now);
+    play({{true, false, 60}, {false, false, 600}});  // "E", then a long pause
+    ASSERT_EQ(entered(Preamble), u"E");
+
+    std::promise<void> held;
+    std::promise<void> release;
+    std::thread holder([&] {
+        auto lock = document.lock();
+        held.set_value();
+        release.get_future().wait();
+    });
+    held.get_future().wait();
+    flags.keyboardDot.store(1);
+    auto keyed = std::async(std::launch::async, [&] {
+        for (std::uint32_t t = 0; t <= 2; ++t)
+            engine.step(now + t);
+        return flags.ToneKeyDown.load();
+    });
+    const bool done = keyed.wait_for(10s) == std::future_status::ready;  // hang guard
+    release.set_value();
+    holder.join();
+    ASSERT_TRUE(done) << "the sampler waited for the document lock";
+    EXPECT_EQ(keyed.get(), 1);  // sounding 2 ms after the press
+}
+
+// With nothing to sample the keying thread sleeps, and wakes at once when keying starts.
+TEST_F(KeyingEngineTest, IdleKeyingThreadWakesWhenKeyingStarts) {
+    ASSERT_TRUE(engine.start());
+    // Past the grace period the thread waits on the wake; a press now only sounds after a
+    // notice (or the long timeout, which the deadline below would not tell apart, so the
+    // wait for the idle state comes first).
+    EXPECT_TRUE(waitFor([&] { return engine.keyingThreadIdle(); }));
+    flags.keyboardKeyingEnabled.store(1);
+    flags.keyingWake.notify();
+    EXPECT_TRUE(waitFor([&] { return !engine.keyingThreadIdle(); }));
+    flags.keyboardDash.store(1);
+    EXPECT_TRUE(waitFor([&] { return flags.ToneKeyDown.load() == 1; }));
+    flags.keyboardDash.store(0);
+    engine.stop();  // wakes a sleeping thread too
+    EXPECT_FALSE(engine.running());
 }
 
 }  // namespace
