@@ -1,0 +1,150 @@
+// The log writer: rows whole and in order from its own thread, the character log replaced at
+// most once a second (of the time it is given) and at the end of a set, nothing lost at stop.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "storage/char_log.h"
+#include "storage/csv.h"
+#include "storage/log_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+LogFiles filesIn(const test::TempDir& dir) {
+    return {dir / "practice.csv", dir / "chars.csv", dir / "text.txt", false};
+}
+
+PracticeRow row(int judged) {
+    PracticeRow r;
+    r.time = {2024, 3, 5, 10, 0, judged % 60};
+    r.judgedCount = judged;
+    r.wrongPairs = std::u16string(static_cast<std::size_t>(judged % 7), u'"');
+    r.status = std::u16string(kStatusInProgress);
+    return r;
+}
+
+// 文字数 of every row, each checked to be whole.
+std::vector<int> judgedColumn(const fs::path& log) {
+    std::vector<int> judged;
+    std::vector<std::string> f;
+    forEachPracticeLogLine(log, [&](std::string_view line) {
+        splitCsvLine(line, f);
+        EXPECT_EQ(f.size(), 19u) << line;
+        judged.push_back(f.size() > 7 ? csvInt(f[7]) : -1);
+    });
+    return judged;
+}
+
+int asked(const fs::path& charLog, char16_t c) {
+    CharLogTable table;
+    readCharLog(charLog, table);
+    const auto it = table.find(c);
+    return it == table.end() ? 0 : it->second.asked;
+}
+
+TEST(LogWriterThread, RowsFromTwoScorersArriveWholeAndInQueueOrder) {
+    test::TempDir dir;
+    LogWriter writer(filesIn(dir));
+    ASSERT_TRUE(writer.start());
+    constexpr int kRows = 400;
+    std::mutex order;  // stands in for the document lock: it fixes the queue order
+    int next = 0;
+    auto scorer = [&] {
+        for (;;) {
+            std::lock_guard l(order);
+            if (next == kRows)
+                return;
+            writer.addPracticeRow(row(++next));
+            writer.addJudgement(u'ア', u'イ', next % 2 == 0);
+            if (next % 100 == 0)
+                writer.addTextEntry({{2024, 3, 5}, u"結果", u"アイ", u""});
+        }
+    };
+    std::thread a(scorer);
+    std::thread b(scorer);
+    a.join();
+    b.join();
+    ASSERT_TRUE(writer.flush());
+    EXPECT_EQ(writer.pending(), 0u);
+
+    std::vector<int> expected(kRows);
+    for (int i = 0; i < kRows; ++i)
+        expected[static_cast<std::size_t>(i)] = i + 1;
+    EXPECT_EQ(judgedColumn(dir / "practice.csv"), expected);
+    EXPECT_EQ(asked(dir / "chars.csv", u'ア'), kRows);
+    const std::string text = test::readAll(dir / "text.txt");
+    int entries = 0;
+    for (std::size_t at = 0; (at = text.find("\r\n\r\n", at)) != std::string::npos; at += 4)
+        ++entries;
+    EXPECT_EQ(entries, 4);
+    EXPECT_TRUE(writer.stop());
+}
+
+TEST(LogWriterCharLog, ReplacedAtMostOncePerSecondAndAtTheEndOfASet) {
+    test::TempDir dir;
+    const LogFiles files = filesIn(dir);
+    // Earlier history is read once and kept.
+    ASSERT_TRUE(updateCharLog(files.charLog, u'ア', u'イ', false, false));
+    LogWriter writer(files);
+    auto judge = [&](std::uint32_t now) {
+        writer.addJudgement(u'ア', u'ア', true);
+        writer.service(now);
+    };
+    judge(10'000);  // the first judgement is written at once
+    EXPECT_EQ(asked(files.charLog, u'ア'), 2);
+    judge(10'400);
+    judge(10'999);
+    EXPECT_EQ(asked(files.charLog, u'ア'), 2);
+    writer.service(11'000);  // a second later, with nothing new
+    EXPECT_EQ(asked(files.charLog, u'ア'), 4);
+    judge(11'500);
+    EXPECT_EQ(asked(files.charLog, u'ア'), 4);
+    writer.endOfSet();
+    writer.service(11'600);
+    EXPECT_EQ(asked(files.charLog, u'ア'), 5);
+    // The tick wraps: still a second apart in unsigned ticks.
+    judge(0xFFFF'FF00u);
+    judge(0xFFFF'FF00u + 500);
+    EXPECT_EQ(asked(files.charLog, u'ア'), 6);
+    writer.service(0xFFFF'FF00u + 1000);
+    EXPECT_EQ(asked(files.charLog, u'ア'), 7);
+    EXPECT_EQ(writer.pending(), 0u);
+}
+
+TEST(LogWriterStop, EverythingQueuedIsOnTheDiskWhenStopOrTheDestructorReturns) {
+    test::TempDir dir;
+    const LogFiles files = filesIn(dir);
+    {
+        LogWriter writer(files);
+        ASSERT_TRUE(writer.start());
+        for (int i = 1; i <= 5; ++i) {
+            writer.addPracticeRow(row(i));
+            writer.addJudgement(u'カ', 0, false);  // inside the second: kept for later
+        }
+        writer.addTextEntry({{2024, 3, 5}, u"結果", u"カ", u""});
+        EXPECT_TRUE(writer.stop());
+        EXPECT_EQ(writer.pending(), 0u);
+        EXPECT_EQ(judgedColumn(files.practiceLog).size(), 5u);
+        EXPECT_EQ(asked(files.charLog, u'カ'), 5);
+        // Stopped, it writes on the caller's thread, and a restart picks up again.
+        writer.addPracticeRow(row(6));
+        writer.service(0);
+        EXPECT_EQ(judgedColumn(files.practiceLog).size(), 6u);
+        ASSERT_TRUE(writer.start());
+        writer.addPracticeRow(row(7));
+        writer.addJudgement(u'カ', u'キ', false);
+    }  // the destructor drains
+    EXPECT_EQ(judgedColumn(files.practiceLog), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(asked(files.charLog, u'カ'), 6);
+    EXPECT_FALSE(test::readAll(files.textLog).empty());
+}
+
+}  // namespace
+}  // namespace quorvel
