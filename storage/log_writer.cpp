@@ -235,6 +235,7 @@ bool LogWriter::start() {
         state_->exited = false;
     }
     thread_ = std::thread(&LogWriter::run, state_);
+    running_.store(true, std::memory_order_release);
     return true;
 }
 
@@ -278,7 +279,7 @@ void LogWriter::run(const std::shared_ptr<State>& state) {
 
 bool LogWriter::flush(std::chrono::milliseconds timeout) {
     State& s = *state_;
-    if (!thread_.joinable()) {
+    if (!threaded()) {
         {
             std::lock_guard l(s.m);
             if (s.abandoned)
@@ -297,6 +298,7 @@ bool LogWriter::flush(std::chrono::milliseconds timeout) {
 bool LogWriter::stop(std::chrono::milliseconds timeout) {
     if (!thread_.joinable())
         return flush(timeout);
+    running_.store(false, std::memory_order_release);
     State& s = *state_;
     bool ok = false;
     bool abandon = false;

@@ -4,6 +4,7 @@
 // tried again with the next one; the first failure is reported once.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -68,7 +69,8 @@ class LogWriter {
 
     // A thread of its own that writes as entries arrive (real time).
     bool start();
-    bool threaded() const { return thread_.joinable(); }
+    // Any thread: scorers ask it to know whether to write themselves.
+    bool threaded() const { return running_.load(std::memory_order_acquire); }
     // Writes everything now, the character log included. False when something could not be
     // written (it stays kept) or the thread did not answer within `timeout`.
     bool flush(std::chrono::milliseconds timeout = kStopTimeout);
@@ -85,7 +87,10 @@ class LogWriter {
 
     const LogFiles files_;
     std::shared_ptr<State> state_;  // shared with a thread that may outlive the writer
-    std::thread thread_;
+    std::thread thread_;            // started and stopped by the owner's thread only
+    // Mirrors thread_ for scorers on other threads. A scorer that reads it just as the thread
+    // stops only leaves its entry queued for the next write or flush.
+    std::atomic<bool> running_{false};
 };
 
 }  // namespace quorvel
