@@ -70,8 +70,17 @@ struct LogWriter::State {
     std::uint32_t lastNow = 0;
     bool reported = false;
 
-    std::mutex reportMutex;
+    // Held across the report, so that clearing it waits for a call in progress; timed, so a
+    // report that never returns cannot hold the close as well.
+    std::timed_mutex reportMutex;
     FailureReport report;
+    bool clearReport(std::chrono::milliseconds timeout) {
+        std::unique_lock l(reportMutex, std::defer_lock);
+        if (!l.try_lock_for(timeout))
+            return false;
+        report = nullptr;
+        return true;
+    }
 };
 
 LogWriter::State::Outcome LogWriter::State::write(std::optional<std::uint32_t> nowArg, bool force) {
@@ -176,7 +185,7 @@ LogWriter::LogWriter(LogFiles files, FailureReport report)
     : files_(files), state_(std::make_shared<State>(std::move(files), std::move(report))) {}
 
 LogWriter::~LogWriter() {
-    setFailureReport({});  // whoever listened may be gone already
+    state_->clearReport(kStopTimeout);  // whoever listened may be gone already
     stop();
 }
 
@@ -317,7 +326,7 @@ bool LogWriter::stop(std::chrono::milliseconds timeout) {
         thread_.join();
         return ok;
     }
-    setFailureReport({});
+    state_->clearReport(timeout);
     thread_.detach();  // it holds its own share of the state
     return false;
 }

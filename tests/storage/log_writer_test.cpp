@@ -2,7 +2,11 @@
 // most once a second (of the time it is given) and at the end of a set, nothing lost at stop.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,6 +148,32 @@ TEST(LogWriterStop, EverythingQueuedIsOnTheDiskWhenStopOrTheDestructorReturns) {
     EXPECT_EQ(judgedColumn(files.practiceLog), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(asked(files.charLog, u'カ'), 6);
     EXPECT_FALSE(test::readAll(files.textLog).empty());
+}
+
+// A disk that hangs is played by a failure report that does not return: the close gives up on
+// the writer's thread instead of waiting for ever, and the thread ends safely on its own later.
+TEST(LogWriterStop, AWriteThatHangsDoesNotHoldTheCloseForEver) {
+    test::TempDir dir;
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    const auto calls = std::make_shared<std::atomic<int>>(0);
+    auto writer =
+        std::make_unique<LogWriter>(LogFiles{dir / "missing" / "practice.csv", {}, {}, false},
+                                    [released, calls](const fs::path&) {
+                                        calls->fetch_add(1);
+                                        released.wait();
+                                    });
+    ASSERT_TRUE(writer->start());
+    writer->addPracticeRow(row(1));
+    const auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (calls->load() == 0 && std::chrono::steady_clock::now() < guard)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(calls->load(), 1);
+    EXPECT_FALSE(writer->stop(std::chrono::milliseconds(50)));
+    EXPECT_FALSE(writer->flush());  // nothing more is written once the thread was given up
+    release.set_value();
+    writer.reset();
+    EXPECT_EQ(calls->load(), 1);
 }
 
 }  // namespace
