@@ -58,6 +58,7 @@ void Trainer::setView(PracticeView* view) {
 }
 
 bool Trainer::startThreads() {
+    scoring_.logs().start();
     return keying_.start();
 }
 
@@ -70,6 +71,8 @@ void Trainer::shutdown() {
     // Nothing judged is lost: the card's telegram still moves on (or ends the set).
     document_.dismissResult();
     keying_.stop();
+    // After the consumer, which may still have judged a character; bounded for a hung disk.
+    scoring_.logs().stop();
 }
 
 void Trainer::dismissResult() {
@@ -134,8 +137,10 @@ void Trainer::switchLanguage(bool latin) {
 void Trainer::generateRandomSet(const DataPaths& paths) {
     stopDemo();
     CharStats stats;
-    if (PracticeSettings::get(settings_.WeakTelegram) != 0)
+    if (PracticeSettings::get(settings_.WeakTelegram) != 0) {
+        scoring_.flushLogs();                 // the latest judgements count
         readCharLog(paths.charLog(), stats);  // a missing log means no statistics
+    }
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
         std::chrono::system_clock::now().time_since_epoch());
     quorvel::generateRandomSet(document_, settings_, random_, generatorFiles(paths), stats,

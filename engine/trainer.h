@@ -54,10 +54,10 @@ class Trainer {
         options_.serialPort = std::move(port);
     }
 
-    // The keying threads (real time). Not for simulated runs.
+    // The keying threads and the log writer's (real time). Not for simulated runs.
     bool startThreads();
     // Window close: key released, playback and serial key stopped, a pending result card
-    // released, keying threads joined.
+    // released, keying threads joined, the logs written (at most LogWriter::kStopTimeout).
     void shutdown();
 
     // What the papers and labels show, copied in one go.

@@ -5,7 +5,6 @@
 #include "morse/code_tables.h"
 #include "practice/scoring_text.h"
 #include "storage/char_log.h"
-#include "storage/practice_log.h"
 #include "storage/settings_file.h"
 
 namespace quorvel {
@@ -26,10 +25,13 @@ Scoring::Scoring(PracticeSettings& settings, const SharedFlags& flags, TelegramD
       flags_(flags),
       document_(document),
       clock_(clock),
-      files_(std::move(files)),
+      logs_(std::move(files)),
       resultLabel_(kInitialResultLabel),
       runStart_(clock.now()) {
     tally_.runStartTime = runStart_.load(kRelaxed);
+    logs_.setFailureReport([this](const std::filesystem::path& file) {
+        view().messageBox(u"ERROR", historyNotSavedText(file), MessageIcon::Warning);
+    });
 }
 
 int Scoring::elapsedSeconds() const {
@@ -68,8 +70,9 @@ void Scoring::scoreCharacter(char16_t model, char16_t keyed, bool correct) {
     const int wrongRate = ratePercent(tally_.wrongCount, tally_.judgedCount);
     const int cpm = tally_.judgedCount * 60 / elapsedSeconds();
     writePracticeRow(rate, wrongRate, cpm, kStatusInProgress);
-    if (model != 0 && !files_.charLog.empty())
-        updateCharLog(files_.charLog, model, keyed, correct, files_.sync);
+    if (model != 0)
+        logs_.addJudgement(model, keyed, correct);
+    writeDueLogs();
 
     resultLabel_ = runResultLabel(rate, wrongRate, tally_.wrongCount);
     view().resultLabelChanged(resultLabel_);
@@ -137,9 +140,9 @@ void Scoring::finishSet() {
     adjustDifficulty(rate);
     resultLabel_ = setResultLabel(rate, wrongRate, tally_.wrongCount, cpm);
     view().resultLabelChanged(resultLabel_);
-    if (!files_.textLog.empty())
-        appendTextLog(files_.textLog, clock_.localTime(), resultLabel_, tally_.keyedText,
-                      tally_.wrongPairs);
+    logs_.addTextEntry({clock_.localTime(), resultLabel_, tally_.keyedText, tally_.wrongPairs});
+    logs_.endOfSet();
+    writeDueLogs();
 }
 
 TelegramResult Scoring::resultSnapshot() const {
@@ -246,7 +249,7 @@ void Scoring::adjustDifficulty(int rate) {
 }
 
 void Scoring::writePracticeRow(int rate, int wrongRate, int cpm, std::u16string_view status) {
-    if (files_.practiceLog.empty())
+    if (logs_.files().practiceLog.empty())
         return;
     PracticeRow row;
     row.time = clock_.localTime();
@@ -262,7 +265,13 @@ void Scoring::writePracticeRow(int rate, int wrongRate, int cpm, std::u16string_
     row.wrongCount = tally_.wrongCount;
     row.wrongPairs = tally_.wrongPairs;
     row.status = status;
-    appendPracticeRow(files_.practiceLog, row);
+    logs_.addPracticeRow(std::move(row));
+}
+
+void Scoring::writeDueLogs() {
+    // Without its thread (simulated runs, tests) the writer runs here, in the run's own time.
+    if (!logs_.threaded())
+        logs_.service(clock_.now());
 }
 
 void Scoring::writeScoreLine() {

@@ -13,6 +13,7 @@
 #include "practice/scoring_clock.h"
 #include "practice/scoring_sink.h"
 #include "storage/char_stat.h"
+#include "storage/log_writer.h"
 #include "storage/paths.h"
 #include "storage/settings.h"
 
@@ -56,22 +57,13 @@ struct ElementReport {
     int instantCpm = 0;
 };
 
-// Where the three logs go. An empty path is not written.
-struct ScoringFiles {
-    std::filesystem::path practiceLog;
-    std::filesystem::path charLog;
-    std::filesystem::path textLog;
-    bool sync = true;  // flush the rewritten character log to the disk before replacing it
-
-    static ScoringFiles in(const DataPaths& paths) {
-        return {paths.practiceLog(), paths.charLog(), paths.textLog(), true};
-    }
-};
+using ScoringFiles = LogFiles;
 
 // The document calls it under its lock; the methods take that lock themselves as well, so the
-// tallies and the log files see one judgement at a time whichever thread scores. Only the
-// status lines are refreshed without the lock (from the window's timer): what they show is
-// kept in atomics.
+// tallies see one judgement at a time whichever thread scores. The logs are only queued under
+// the lock: the log writer writes them on its own thread once started, else on the scoring
+// thread right after queuing. Only the status lines are refreshed without the lock (from the
+// window's timer): what they show is kept in atomics.
 class Scoring final : public ScoringSink {
   public:
     Scoring(PracticeSettings& settings, const SharedFlags& flags, TelegramDocument& document,
@@ -101,10 +93,16 @@ class Scoring final : public ScoringSink {
     // Seconds since the last reset, at least 1.
     int elapsedSeconds() const;
 
+    // The practice logs; a failed write is told once through the view's message box.
+    LogWriter& logs() { return logs_; }
+    // Everything judged so far on the disk; false when something could not be written.
+    bool flushLogs() { return logs_.flush(); }
+
   private:
     void adjustSpeed(bool correct);
     void adjustDifficulty(int rate);
     void writePracticeRow(int rate, int wrongRate, int cpm, std::u16string_view status);
+    void writeDueLogs();
     void writeScoreLine();
     PracticeView& view() const { return document_.view(); }
 
@@ -112,7 +110,7 @@ class Scoring final : public ScoringSink {
     const SharedFlags& flags_;
     TelegramDocument& document_;
     const ScoringClock& clock_;
-    const ScoringFiles files_;
+    LogWriter logs_;
 
     // Under the document lock.
     RunTally tally_;

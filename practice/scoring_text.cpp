@@ -1,6 +1,7 @@
 #include "practice/scoring_text.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "storage/settings_file.h"
 #include "storage/text_util.h"
@@ -61,6 +62,16 @@ std::u16string setResultLabel(int rate, int wrongRate, int wrongCount, int cpm) 
 std::u16string judgementText(char16_t keyed, char16_t model, bool correct) {
     return u"次:" + oneCharacter(model) + u" 入:" + oneCharacter(keyed) + u" 判:" +
            (correct ? u"○" : u"×");
+}
+
+std::u16string historyNotSavedText(const std::filesystem::path& file) {
+    std::u16string path;
+    try {
+        path = file.u16string();
+    } catch (const std::exception&) {
+        path = fromUtf8(file.string());  // a name that is not valid UTF-8
+    }
+    return u"練習履歴を保存できませんでした。\n" + path;
 }
 
 std::u16string wrongPairEntry(char16_t model, char16_t keyed) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,8 @@ std::u16string runResultLabel(int rate, int wrongRate, int wrongCount);
 std::u16string setResultLabel(int rate, int wrongRate, int wrongCount, int cpm);
 // "次:%s 入:%s 判:%s"; a 0 character shows as a space.
 std::u16string judgementText(char16_t keyed, char16_t model, bool correct);
+// A practice log could not be written: the message, with the file's path.
+std::u16string historyNotSavedText(const std::filesystem::path& file);
 // "%c→%c " for the list of wrong judgements.
 std::u16string wrongPairEntry(char16_t model, char16_t keyed);
 

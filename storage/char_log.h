@@ -1,5 +1,5 @@
 // The character log: all-time counts per model character and what it was confused with,
-// rewritten whole (through a temporary file) after every judged character.
+// replaced whole (through a temporary file) by the log writer.
 #pragma once
 
 #include <filesystem>

@@ -50,7 +50,12 @@ AppendResult appendToFile(const std::filesystem::path& path, std::string_view by
         std::string all;
         all.reserve(prefixIfCreated.size() + bytes.size());
         all.append(prefixIfCreated).append(bytes);
-        return writeAll(h.get(), all) && h.close() ? AppendResult::Created : AppendResult::Failed;
+        if (writeAll(h.get(), all) && h.close())
+            return AppendResult::Created;
+        // Gone again, so the next attempt creates it with its header.
+        h.close();
+        DeleteFileW(path.c_str());
+        return AppendResult::Failed;
     }
     if (GetLastError() != ERROR_FILE_EXISTS)
         return AppendResult::Failed;
@@ -58,8 +63,20 @@ AppendResult appendToFile(const std::filesystem::path& path, std::string_view by
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!existing.valid())
         return AppendResult::Failed;
-    return writeAll(existing.get(), bytes) && existing.close() ? AppendResult::Appended
-                                                               : AppendResult::Failed;
+    LARGE_INTEGER before{};
+    const bool sized = GetFileSizeEx(existing.get(), &before) != 0;
+    if (writeAll(existing.get(), bytes) && existing.close())
+        return AppendResult::Appended;
+    // A full disk may take part of the row: cut it off, or the next row would join it. An
+    // append-only handle cannot set the end, so a writing one is opened for that.
+    existing.close();
+    if (sized) {
+        Handle cut(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (cut.valid() && SetFilePointerEx(cut.get(), before, nullptr, FILE_BEGIN))
+            SetEndOfFile(cut.get());
+    }
+    return AppendResult::Failed;
 }
 
 bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync,

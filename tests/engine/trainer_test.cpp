@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "engine/simulated_run.h"
+#include "storage/char_log.h"
+#include "storage/practice_log.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_dir.h"
 
@@ -98,6 +100,38 @@ bool waitFor(const std::function<bool()>& done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+// With the writer on its own thread the files lag behind the judgements; a normal close still
+// leaves every judgement on the disk.
+TEST(TrainerLogs, ShutdownWritesEveryJudgementOfTheRun) {
+    test::TempDir dir;
+    test::RecordingView view;
+    ManualScoringClock clock;
+    TrainerOptions options;
+    options.clock = &clock;
+    options.dataDirectory = dir.path();
+    options.syncLogs = false;
+    Trainer trainer(options);
+    trainer.setView(&view);
+    trainer.document().installSet({{u"", u"", u"", u"", u"", u"アイウエオ"}}, false);
+    ASSERT_TRUE(trainer.startThreads());
+    for (char16_t c : std::u16string(u"アキウエオ"))
+        trainer.document().enterCharacter(c);
+    trainer.shutdown();
+
+    const DataPaths paths(dir.path());
+    int rows = 0;
+    forEachPracticeLogLine(paths.practiceLog(), [&](std::string_view) { ++rows; });
+    EXPECT_EQ(rows, 5);
+    CharLogTable table;
+    ASSERT_TRUE(readCharLog(paths.charLog(), table));
+    int asked = 0;
+    for (const auto& [c, stat] : table)
+        asked += stat.asked;
+    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(table.at(u'イ').confusions.at(u'キ'), 1);
+    EXPECT_TRUE(view.boxes.empty());
 }
 
 TEST(TrainerCard, ShutdownWithAPendingCardReturnsAndEndsTheSet) {

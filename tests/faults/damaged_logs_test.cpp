@@ -76,6 +76,8 @@ TEST(DamagedCharacterLog, DirectoryInItsPlaceIsLeftAloneAndTheOtherLogsGoOn) {
     test::writeAll(paths.charLog() / "keep.txt", "mine");
     test::RecordingView view;
     ASSERT_TRUE(receiveRunCompletes(dir.path(), view));
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_NE(view.boxes[0].text.find(paths.charLog().u16string()), std::u16string::npos);
     EXPECT_TRUE(fs::is_directory(paths.charLog()));
     EXPECT_EQ(test::readAll(paths.charLog() / "keep.txt"), "mine");
     EXPECT_GT(fs::file_size(paths.practiceLog()), 0u);
@@ -104,7 +106,9 @@ TEST(ReadOnlyDataDirectory, PracticeGoesOnAndNothingIsWrittenOrLost) {
         if (::access(dir.path().c_str(), W_OK) == 0)
             return false;  // still writable: this would test nothing
         test::RecordingView view;
-        return receiveRunCompletes(dir.path(), view);
+        // Every write of the run fails; the learner is told once.
+        return receiveRunCompletes(dir.path(), view) && view.boxes.size() == 1 &&
+               view.boxes[0].text.find(u"練習履歴を保存できませんでした。") == 0;
     });
     ::chmod(dir.path().c_str(), 0755);
     ASSERT_EQ(status, 0);

@@ -9,7 +9,9 @@
 #include "engine/simulated_run.h"
 #include "storage/char_log.h"
 #include "storage/csv.h"
+#include "storage/log_writer.h"
 #include "storage/practice_log.h"
+#include "storage/utf.h"
 #include "tests/faults/child_process.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_dir.h"
@@ -150,6 +152,89 @@ TEST(FullDisk, ReceiveRunFinishesAndLogsResumeAfterTheDiskFills) {
     EXPECT_EQ(restarts, 2);
     CharLogTable table;
     EXPECT_TRUE(readCharLog(paths.charLog(), table));
+}
+
+// The writer keeps what did not fit and writes it, in order and once, with the next write after
+// space returns; the learner hears of it once per outage.
+TEST(FullDisk, WriterKeepsTheRowsAndWritesThemOnceWhenSpaceReturns) {
+    test::TempDir dir;
+    const LogFiles files{dir / "practice.csv", dir / "chars.csv", dir / "text.txt", false};
+    ASSERT_TRUE(appendPracticeRow(files.practiceLog, row(1)));
+    const auto size = fs::file_size(files.practiceLog);
+
+    const int status = test::inChild([&] {
+        int reports = 0;
+        LogWriter writer(files,
+                         [&](const fs::path& p) { reports += p == files.practiceLog ? 1 : 100; });
+        if (!test::limitFileSize(size + 40))
+            return false;
+        for (int i = 2; i <= 4; ++i) {
+            writer.addPracticeRow(row(i));
+            writer.service(static_cast<std::uint32_t>(i));
+        }
+        if (reports != 1 || fs::file_size(files.practiceLog) != size || writer.pending() != 3)
+            return false;
+        if (!test::liftFileSizeLimit())
+            return false;
+        writer.addPracticeRow(row(5));
+        writer.service(5);
+        if (reports != 1 || writer.pending() != 0)
+            return false;
+        // A second outage is news again.
+        if (!test::limitFileSize(fs::file_size(files.practiceLog) + 40))
+            return false;
+        writer.addPracticeRow(row(6));
+        return !writer.flush() && reports == 2 && test::liftFileSizeLimit() && writer.flush();
+    });
+    ASSERT_EQ(status, 0);
+    std::vector<std::string> judged;
+    for (const auto& r : wholeRows(files.practiceLog)) {
+        std::vector<std::string> f;
+        splitCsvLine(r, f);
+        judged.push_back(f[7]);
+    }
+    EXPECT_EQ(judged, (std::vector<std::string>{"1", "2", "3", "4", "5", "6"}));
+}
+
+// A run on a disk that fills part way: one message, only whole rows, and once there is space
+// again every row of the run is there, once, in order, with the completed set last.
+TEST(FullDisk, RunKeepsItsHistoryUntilThereIsSpaceAgain) {
+    test::TempDir dir;
+    const DataPaths paths(dir.path());
+    const int status = test::inChild([&] {
+        if (!test::limitFileSize(1500))
+            return false;
+        ManualScoringClock clock(0, {2024, 3, 5, 9, 0, 0});
+        test::RecordingView view;
+        TrainerOptions options;
+        options.dataDirectory = dir.path();
+        options.syncLogs = false;
+        options.clock = &clock;
+        Trainer trainer(options);
+        trainer.setView(&view);
+        trainer.settings().WPM = 30;
+        SimulatedRun run(trainer, &clock);
+        run.receive();
+        if (view.boxes.size() != 1 || fs::file_size(paths.practiceLog()) > 1500 ||
+            trainer.scoring().logs().pending() == 0)
+            return false;
+        return test::liftFileSizeLimit() && trainer.scoring().flushLogs() &&
+               view.boxes.size() == 1 && view.boxes[0].icon == MessageIcon::Warning;
+    });
+    ASSERT_EQ(status, 0);
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& r : wholeRows(paths.practiceLog())) {
+        rows.emplace_back();
+        splitCsvLine(r, rows.back());
+    }
+    ASSERT_GT(rows.size(), 10u);
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][7], std::to_string(i + 1));
+        EXPECT_EQ(rows[i][18], toUtf8(kStatusInProgress));
+    }
+    EXPECT_EQ(rows.back()[18], toUtf8(kStatusFinished));
+    EXPECT_EQ(rows.back()[7], std::to_string(rows.size() - 1));
+    EXPECT_FALSE(test::readAll(paths.textLog()).empty());
 }
 
 }  // namespace

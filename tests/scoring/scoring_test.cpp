@@ -57,6 +57,7 @@ TEST(ScoringPoints, WrongRunsGoNegativeAndNothingKeyedIsNoConfusion) {
     EXPECT_EQ(t.keyedText, u"TTT");
     EXPECT_TRUE(t.charStats.at(u'ア').confusions.empty());
     EXPECT_EQ(rig.scoring.telegramScore().points, -8);
+    ASSERT_TRUE(rig.scoring.flushLogs());
     EXPECT_NE(readAll(rig.files.charLog).find(u8(u"ア,1,0,1,0,\"なし\"\r\n")), std::string::npos);
 }
 
@@ -220,9 +221,15 @@ TEST(ScoringLogs, UnwritableFilesDoNotStopScoring) {
     Scoring scoring(rig.settings, rig.flags, rig.document, rig.clock,
                     {gone / "a.csv", gone / "b.csv", gone / "c.txt", false});
     scoring.scoreCharacter(u'ア', u'ア', true);
+    scoring.scoreCharacter(u'イ', u'イ', true);
     scoring.finishSet();
     EXPECT_EQ(scoring.runTally().finishedSets, 1);
     EXPECT_FALSE(std::filesystem::exists(gone));
+    EXPECT_FALSE(scoring.flushLogs());
+    // Said once, with the file, however many writes failed.
+    ASSERT_EQ(rig.view.boxes.size(), 1u);
+    EXPECT_EQ(rig.view.boxes[0].text,
+              u"練習履歴を保存できませんでした。\n" + (gone / "a.csv").u16string());
 }
 
 TEST(ElementReport, IntervalAndInstantSpeed) {

@@ -49,6 +49,7 @@ TEST(ScoringThreads, ConcurrentScorersNeverInterleaveRows) {
     for (std::size_t i = 0; i < judged.size(); ++i)
         EXPECT_EQ(judged[i], static_cast<int>(i) + 1);
 
+    ASSERT_TRUE(rig.scoring.flushLogs());
     CharLogTable table;
     ASSERT_TRUE(readCharLog(rig.files.charLog, table));
     EXPECT_EQ(table.at(u'ア').correct, kEach);
