@@ -22,7 +22,7 @@ Playback::Playback(const PracticeSettings& settings, SharedFlags& flags, Telegra
     : settings_(settings), flags_(flags), document_(document), hooks_(std::move(hooks)) {}
 
 bool Playback::running() const {
-    return flags_.PlaybackRunning.load(std::memory_order_acquire) != 0;
+    return !cancelled() && flags_.PlaybackRunning.load(std::memory_order_acquire) != 0;
 }
 
 void Playback::clearContacts() {
@@ -33,6 +33,8 @@ void Playback::clearContacts() {
 }
 
 void Playback::begin(std::uint32_t now, bool demo) {
+    if (cancelled())
+        return;
     clearContacts();
     set_ = document_.currentSet();
     latin_ = document_.latinMode();
@@ -185,8 +187,10 @@ void Playback::finish() {
 }
 
 bool Playback::step(std::uint32_t now) {
-    if (!active_)
+    if (!active_ || cancelled()) {
+        active_ = false;
         return false;
+    }
     std::uint32_t budget = now - last_;  // ms, unsigned tick difference
     last_ = now;
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) != 0) {
@@ -227,6 +231,10 @@ bool Playback::step(std::uint32_t now) {
         inStep_ = false;
         leftKey = leftKey || plan_[next_].kind == Step::Key;
         ++next_;
+    }
+    if (cancelled()) {
+        active_ = false;
+        return false;
     }
     if (inStep_)
         leave(plan_[next_]);

@@ -2,6 +2,7 @@
 // virtual key, advanced with an explicit millisecond tick. The same engine runs the demo.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,6 +39,9 @@ class Playback {
     // Advances the run to tick now; false once it has ended, finished or stopped.
     bool step(std::uint32_t now);
     bool active() const { return active_; }
+    // A run whose stop gave up waiting for it is cancelled through this flag: from then on it
+    // touches nothing shared, so a run started meanwhile is left alone.
+    void setCancelFlag(const std::atomic<bool>* cancelled) { cancelled_ = cancelled; }
 
   private:
     struct Step {
@@ -62,11 +66,15 @@ class Playback {
     void clearContacts();
     void finish();
     bool running() const;
+    bool cancelled() const {
+        return cancelled_ != nullptr && cancelled_->load(std::memory_order_acquire);
+    }
 
     const PracticeSettings& settings_;
     SharedFlags& flags_;
     TelegramDocument& document_;
     PlaybackHooks hooks_;
+    const std::atomic<bool>* cancelled_ = nullptr;
 
     SharedTelegramList set_;  // the set the run started with, kept alive
     bool latin_ = false;

@@ -10,6 +10,12 @@ struct ReceiveControl::Run {
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
+    std::atomic<bool> cancelled{false};
+};
+
+struct ReceiveControl::Lingering {
+    std::thread thread;
+    std::shared_ptr<Run> run;
 };
 
 ReceiveControl::ReceiveControl(PracticeSettings& settings, SharedFlags& flags,
@@ -25,7 +31,8 @@ ReceiveControl::~ReceiveControl() {
     halt();
     if (thread_.joinable())
         thread_.join();
-    reapLingering();
+    for (Lingering& l : lingering_)
+        l.thread.join();
 }
 
 bool ReceiveControl::running() const {
@@ -40,8 +47,18 @@ void ReceiveControl::clearLine() {
 }
 
 void ReceiveControl::reapLingering() {
-    if (lingering_.joinable())
-        lingering_.join();
+    std::erase_if(lingering_, [](Lingering& l) {
+        std::lock_guard lock(l.run->mutex);
+        if (!l.run->done)
+            return false;
+        l.thread.join();  // it has only its last instructions left
+        return true;
+    });
+}
+
+bool ReceiveControl::lingering() {
+    reapLingering();
+    return !lingering_.empty();
 }
 
 bool ReceiveControl::launch(bool demo, const char16_t* failure) {
@@ -52,6 +69,7 @@ bool ReceiveControl::launch(bool demo, const char16_t* failure) {
     try {
         thread_ = std::thread([this, run, demo] {
             Playback playback(settings_, flags_, document_, hooks_);
+            playback.setCancelFlag(&run->cancelled);
             playback.begin(clock_(), demo);
             while (playback.step(clock_()))
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -118,14 +136,16 @@ void ReceiveControl::halt() {
     if (thread_.joinable()) {
         flags_.PlaybackRunning.store(0, std::memory_order_release);
         std::unique_lock lock(run_->mutex);
-        const bool ended =
-            run_->finished.wait_for(lock, std::chrono::seconds(3), [&] { return run_->done; });
+        const bool ended = run_->finished.wait_for(lock, kStopWait, [&] { return run_->done; });
         lock.unlock();
         if (ended) {
             thread_.join();
         } else {
-            reapLingering();
-            lingering_ = std::move(thread_);
+            // Stalled (a busy machine, a slow lock holder): it is left to wake and end on its
+            // own, cancelled so it touches nothing shared, and joined once done.
+            run_->cancelled.store(true, std::memory_order_release);
+            flags_.LeadInActive.store(0, std::memory_order_release);
+            lingering_.push_back({std::move(thread_), run_});
         }
         run_.reset();
     }

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "practice/playback.h"
 
@@ -29,13 +31,18 @@ class ReceiveControl {
     // stopKeySource ends any serial monitor before the playback takes the contacts over.
     bool startDemo(const std::function<void()>& stopKeySource = {});
     void togglePause();
-    // Asks the playback to end and waits for it at most 3 s; one that has not ended by then
-    // is joined at the next start or at destruction.
+    // Asks the playback to end and waits for it at most kStopWait; one that has not ended by
+    // then is cancelled and left to end on its own (joined once done, or at destruction).
     void stop();
     bool running() const;
+    // Whether a cancelled playback thread has not ended yet.
+    bool lingering();
+
+    static constexpr auto kStopWait = std::chrono::milliseconds(40);
 
   private:
     struct Run;
+    struct Lingering;
     bool launch(bool demo, const char16_t* failure);
     void halt();
     void clearLine();
@@ -49,7 +56,7 @@ class ReceiveControl {
 
     std::shared_ptr<Run> run_;
     std::thread thread_;
-    std::thread lingering_;
+    std::vector<Lingering> lingering_;
 };
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "practice/receive_control.h"
@@ -72,6 +73,40 @@ TEST_F(ReceiveControlTest, PauseFreezesThePlaybackUntilResumed) {
     control.togglePause();
     EXPECT_EQ(view.lastMessage(), u"再開");
     EXPECT_TRUE(waitFor([&] { return !control.running(); }));
+}
+
+// A playback thread that cannot run (a stalled machine, a long lock holder) does not hold up the
+// window's stop, and once it wakes it leaves alone the run started meanwhile.
+TEST_F(ReceiveControlTest, StopDoesNotWaitForAStalledPlayback) {
+    std::atomic<bool> stall{false};
+    std::atomic<bool> stalled{false};
+    std::promise<void> wake;
+    std::shared_future<void> woken = wake.get_future().share();
+    // Real milliseconds: a run of this set lasts several seconds.
+    ReceiveControl stuck{settings, flags, document, {}, [&] {
+                             if (stall.load()) {
+                                 stalled.store(true);
+                                 woken.wait();
+                             }
+                             return fastClock() / 200;
+                         }};
+    ASSERT_TRUE(stuck.startReceive());
+    stall.store(true);
+    ASSERT_TRUE(waitFor([&] { return stalled.load(); }));
+    const auto before = std::chrono::steady_clock::now();
+    stuck.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);  // generous: it used to wait 3 s
+    EXPECT_FALSE(stuck.running());
+    EXPECT_TRUE(stuck.lingering());
+
+    stall.store(false);
+    ASSERT_TRUE(stuck.startReceive());  // not held up by the stalled thread either
+    wake.set_value();
+    ASSERT_TRUE(waitFor([&] { return !stuck.lingering(); }));
+    EXPECT_TRUE(stuck.running());  // the woken run ended without ending this one
+    EXPECT_EQ(document.telegramNumber(), 1);
+    stuck.stop();
+    EXPECT_FALSE(stuck.running());
 }
 
 }  // namespace
