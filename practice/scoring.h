@@ -96,7 +96,9 @@ class Scoring final : public ScoringSink {
     // The practice logs; a failed write is told once through the view's message box.
     LogWriter& logs() { return logs_; }
     // Everything judged so far on the disk; false when something could not be written.
-    bool flushLogs() { return logs_.flush(); }
+    bool flushLogs(std::chrono::milliseconds timeout = LogWriter::kStopTimeout) {
+        return logs_.flush(timeout);
+    }
 
   private:
     void adjustSpeed(bool correct);

@@ -11,10 +11,21 @@
 
 namespace quorvel::ui {
 
+namespace {
+
+// The windows read the log files: what the writer still holds goes to the disk first, as far
+// as that takes no longer than the GUI may wait.
+void flushLogsBriefly(Trainer& trainer) {
+    trainer.scoring().flushLogs(std::chrono::milliseconds(50));
+}
+
+}  // namespace
+
 void attachFeatureWindows(MainWindow& window, Trainer& trainer, const DataPaths& paths) {
     QObject::connect(&window, &MainWindow::manualRequested, &window,
                      [&window] { openManual(&window); });
     QObject::connect(&window, &MainWindow::resultsRequested, &window, [&window, &trainer, paths] {
+        flushLogsBriefly(trainer);
         openHistoryWindow(&window, paths, [&trainer] {
             const RunTally tally = trainer.scoring().runTally();
             RunStats run;
@@ -27,10 +38,15 @@ void attachFeatureWindows(MainWindow& window, Trainer& trainer, const DataPaths&
             return run;
         });
     });
-    QObject::connect(&window, &MainWindow::homeRequested, &window,
-                     [&window, &trainer, paths] { showDashboard(&window, paths, trainer); });
+    QObject::connect(&window, &MainWindow::homeRequested, &window, [&window, &trainer, paths] {
+        flushLogsBriefly(trainer);
+        showDashboard(&window, paths, trainer);
+    });
     QObject::connect(&window, &MainWindow::achievementsRequested, &window,
-                     [&window, paths] { showAchievements(&window, paths); });
+                     [&window, &trainer, paths] {
+                         flushLogsBriefly(trainer);
+                         showAchievements(&window, paths);
+                     });
     QObject::connect(&window, &MainWindow::examRequested, &window, [&window, &trainer] {
         runExamMode(&window, trainer,
                     [&window, &trainer] { showSettings(trainer.settings(), window.controls()); });
