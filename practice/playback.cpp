@@ -45,6 +45,7 @@ void Playback::begin(std::uint32_t now, bool demo) {
     plan_.clear();
     next_ = 0;
     inStep_ = false;
+    wasPaused_ = false;
     last_ = now;
     step(now);
 }
@@ -186,6 +187,15 @@ void Playback::finish() {
     }
 }
 
+std::uint32_t Playback::ticksToNextEvent() const {
+    if (!active_)
+        return 0;
+    if (flags_.PlaybackPaused.load(std::memory_order_acquire) != 0)
+        return kPausedPollMs;
+    // Between two steps (an element held back after a stall) the next call is due at once.
+    return inStep_ ? std::max<std::uint32_t>(1, remaining_) : 1;
+}
+
 bool Playback::step(std::uint32_t now) {
     if (!active_ || cancelled()) {
         active_ = false;
@@ -198,7 +208,14 @@ bool Playback::step(std::uint32_t now) {
         flags_.serialDot.store(0, std::memory_order_relaxed);
         flags_.serialDash.store(0, std::memory_order_relaxed);
         flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+        wasPaused_ = true;
         return true;
+    }
+    if (wasPaused_) {
+        // The time since the last paused step was paused too, however long the caller slept;
+        // one tick of it counts, as when stepped every millisecond.
+        wasPaused_ = false;
+        budget = std::min<std::uint32_t>(budget, 1);
     }
     bool leftKey = false;
     while (running()) {
@@ -214,8 +231,10 @@ bool Playback::step(std::uint32_t now) {
                 return true;
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;
-            // An element reached late starts now with its whole length.
-            if (plan_[next_].kind == Step::Key && remaining_ <= budget)
+            // A step reached late starts now with its whole length: lateness is never made up
+            // by cutting the following steps short, or a gap after a stall could close up
+            // under the debounce and merge two elements. The rest of the schedule shifts.
+            if (remaining_ > 0)
                 budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
             // Held again after a pause released it.

@@ -26,6 +26,8 @@ struct PlaybackHooks {
         elementLength;
     // Whether the model expects a blank at the reception's cursor.
     std::function<bool()> spaceExpected;
+    // Run first on a real-time playback thread (its scheduling hint); may be empty.
+    std::function<void()> threadStarted;
 };
 
 class Playback {
@@ -39,6 +41,10 @@ class Playback {
     // Advances the run to tick now; false once it has ended, finished or stopped.
     bool step(std::uint32_t now);
     bool active() const { return active_; }
+    // Ticks from the last step until the run next has something to do, so a real-time caller
+    // can sleep that long instead of stepping every millisecond. Paused: kPausedPollMs.
+    std::uint32_t ticksToNextEvent() const;
+    static constexpr std::uint32_t kPausedPollMs = 100;
     // A run whose stop gave up waiting for it is cancelled through this flag: from then on it
     // touches nothing shared, so a run started meanwhile is left alone.
     void setCancelFlag(const std::atomic<bool>* cancelled) { cancelled_ = cancelled; }
@@ -85,6 +91,7 @@ class Playback {
     std::vector<Step> plan_;
     std::size_t next_ = 0;
     bool inStep_ = false;
+    bool wasPaused_ = false;
     std::uint32_t remaining_ = 0;  // ms of the current step still to run
     std::uint32_t last_ = 0;       // tick of the previous step() call
 };

@@ -278,5 +278,67 @@ TEST(PlaybackStall, AStalledCallerLosesNoElement) {
                 << stall << " ms every " << every << " calls";
 }
 
+// A real-time caller sleeps until the playback next has something to do: the contacts must
+// change at the very ticks they change at when stepped every millisecond.
+TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
+    settings.WPM = 25;
+    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}, {u"イ", u"", u"", u"", u"", u""}},
+                        false);
+    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // tick, contacts
+    auto contacts = [&] { return flags.serialDot.load() + 2 * flags.serialDash.load(); };
+    auto run = [&](bool everyMs) {
+        Playback playback(settings, flags, document, hooks);
+        Edges edges;
+        std::uint32_t t = 1000;
+        flags.PlaybackRunning = 1;
+        playback.begin(t, false);
+        int last = -1;
+        int steps = 0;
+        do {
+            if (contacts() != last)
+                edges.emplace_back(t, last = contacts());
+            t += everyMs ? 1 : playback.ticksToNextEvent();
+            ++steps;
+        } while (playback.step(t));
+        return std::pair{edges, steps};
+    };
+    const auto [steady, everyMsSteps] = run(true);
+    const auto [sparse, sparseSteps] = run(false);
+    ASSERT_GT(steady.size(), 20u);
+    EXPECT_EQ(sparse, steady);
+    EXPECT_LT(sparseSteps * 10, everyMsSteps);  // the point of it: far fewer wake-ups
+}
+
+// A stall makes the step it lands in longer, never the following ones shorter: a gap cut short
+// by the lateness would close up under the sampler's debounce and merge two elements.
+TEST(PlaybackStall, AfterAStallEveryElementAndGapKeepsItsWholeLength) {
+    PracticeSettings settings;
+    SharedFlags flags;
+    TelegramDocument document{settings, flags};
+    settings.WPM = 25;
+    const auto unit = static_cast<std::uint32_t>(playbackUnit(25));
+    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}}, false);
+    for (int every : {37, 101, 263}) {
+        Playback playback(settings, flags, document, PlaybackHooks{});
+        std::uint32_t t = 5000;
+        flags.PlaybackRunning = 1;
+        playback.begin(t, false);
+        bool wasClosed = flags.serialDash.load() != 0 || flags.serialDot.load() != 0;
+        std::uint32_t changed = t;
+        for (int call = 1;; ++call) {
+            const bool closed = flags.serialDash.load() != 0 || flags.serialDot.load() != 0;
+            if (closed != wasClosed) {
+                EXPECT_GE(t - changed, unit) << (closed ? "gap" : "element") << " ending at " << t
+                                             << ", stalls every " << every << " calls";
+                changed = t;
+                wasClosed = closed;
+            }
+            t += call % every == 0 ? 3 * unit / 2 : 1;
+            if (!playback.step(t))
+                break;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorvel
