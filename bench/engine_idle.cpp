@@ -45,6 +45,34 @@ void IdleTrainerWakeUps(benchmark::State& state) {
 }
 BENCHMARK(IdleTrainerWakeUps)->Iterations(3)->Unit(benchmark::kSecond);
 
+// A real-time receive without a sound device: the keying, playback, consumer and log writer
+// threads. The sound device adds one wake-up per buffer (500/s with 2 ms buffers).
+void RealTimeReceiveWakeUps(benchmark::State& state) {
+    const auto dir = std::filesystem::temp_directory_path() / "quorvel-bench-receive";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    TrainerOptions options;
+    options.dataDirectory = dir;
+    Trainer trainer(options);
+    PracticeSettings::set(trainer.settings().WPM, 25);
+    trainer.document().installSet({{u"", u"", u"", u"", u"", std::u16string(2000, u'ア')}}, false);
+    trainer.startThreads();
+    trainer.rxStart();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (auto _ : state) {
+        const long long before = processSwitches();
+        const std::clock_t cpu = std::clock();
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        state.counters["wakeups_per_s"] = static_cast<double>(processSwitches() - before) / 2.0;
+        state.counters["cpu_percent"] =
+            100.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC / 2.0;
+    }
+    trainer.rxStop();
+    trainer.shutdown();
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(RealTimeReceiveWakeUps)->Iterations(3)->Unit(benchmark::kSecond);
+
 // The whole of enterCharacter runs under the document lock. First arg 1: the log writer's thread
 // runs, as in the program, so the lock covers only queuing; arg 0: the writer runs inline (as
 // in a simulated run), so the row and the character-log rewrite are inside the lock too.

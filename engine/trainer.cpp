@@ -4,6 +4,7 @@
 
 #include "generation/random_set.h"
 #include "keying/serial_key.h"
+#include "keying/thread_priority.h"
 #include "practice/telegram_file.h"
 #include "storage/char_log.h"
 
@@ -26,7 +27,9 @@ PlaybackHooks playbackHooks(Trainer& trainer) {
     hooks.elementLength = [&trainer](std::uint32_t nominal, bool dash, std::uint32_t now) {
         return trainer.elementLength(nominal, dash, now);
     };
-    hooks.spaceExpected = [&trainer] { return trainer.keying().spaceExpected(); };
+    // Asked under the document lock the playback holds: the answer of this very moment.
+    hooks.spaceExpected = [&trainer] { return trainer.document().spaceExpected(); };
+    hooks.threadStarted = raisePlaybackThreadPriority;
     return hooks;
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <system_error>
 
+#include "keying/deadline_sleep.h"
 #include "keying/thread_priority.h"
 
 namespace quorvel {
@@ -69,6 +70,7 @@ void KeyingEngine::stop() {
 void KeyingEngine::keyingLoop() {
     using Clock = std::chrono::steady_clock;
     raiseKeyingThreadPriority();
+    DeadlineSleeper sleeper;
     sampler_.restart(tickNow());
     auto next = Clock::now();
     auto lastWanted = next;
@@ -94,11 +96,11 @@ void KeyingEngine::keyingLoop() {
         const bool active = sampler_.step(tickNow());
         next += std::chrono::milliseconds(active ? 1 : 2);
         const auto current = Clock::now();
-        // After a stall, sample at once but do not try to catch up on the missed samples:
-        // the sampler measures tick differences, not sample counts.
+        // After a stall, do not try to catch up on the missed samples: the sampler measures
+        // tick differences, not sample counts.
         if (next < current)
             next = current;
-        std::this_thread::sleep_until(next);
+        sleeper.sleepUntil(next);
     }
     flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
     restoreKeyingTimer();

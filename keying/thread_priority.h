@@ -8,6 +8,8 @@ namespace quorvel {
 void raiseKeyingThreadPriority();
 // Undoes what raiseKeyingThreadPriority changed for the whole process (the timer).
 void restoreKeyingTimer();
+// The receive playback's thread, which keys the contacts: as high as the keying thread.
+void raisePlaybackThreadPriority();
 // The consumer thread: somewhat above normal.
 void raiseConsumerThreadPriority();
 

@@ -15,6 +15,10 @@ void restoreKeyingTimer() {
     timeEndPeriod(1);
 }
 
+void raisePlaybackThreadPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+}
+
 void raiseConsumerThreadPriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
 }

@@ -1,5 +1,6 @@
 #include "practice/receive_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -10,6 +11,8 @@ struct ReceiveControl::Run {
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
+    bool woken = false;  // a stop or a resume that the sleeping thread must see
+    std::condition_variable wake;
     std::atomic<bool> cancelled{false};
 };
 
@@ -19,12 +22,14 @@ struct ReceiveControl::Lingering {
 };
 
 ReceiveControl::ReceiveControl(PracticeSettings& settings, SharedFlags& flags,
-                               TelegramDocument& document, PlaybackHooks hooks, Clock clock)
+                               TelegramDocument& document, PlaybackHooks hooks, Clock clock,
+                               int ticksPerMs)
     : settings_(settings),
       flags_(flags),
       document_(document),
       hooks_(std::move(hooks)),
-      clock_(std::move(clock)) {}
+      clock_(std::move(clock)),
+      ticksPerMs_(std::max(1, ticksPerMs)) {}
 
 ReceiveControl::~ReceiveControl() {
     // The view may be gone by now: end the playback without telling it.
@@ -67,16 +72,7 @@ bool ReceiveControl::launch(bool demo, const char16_t* failure) {
     flags_.keyingWake.notify();
     auto run = std::make_shared<Run>();
     try {
-        thread_ = std::thread([this, run, demo] {
-            Playback playback(settings_, flags_, document_, hooks_);
-            playback.setCancelFlag(&run->cancelled);
-            playback.begin(clock_(), demo);
-            while (playback.step(clock_()))
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            std::lock_guard lock(run->mutex);
-            run->done = true;
-            run->finished.notify_all();
-        });
+        thread_ = std::thread([this, run, demo] { playbackLoop(*run, demo); });
     } catch (const std::system_error&) {
         flags_.PlaybackRunning.store(0, std::memory_order_release);
         if (demo)
@@ -86,6 +82,47 @@ bool ReceiveControl::launch(bool demo, const char16_t* failure) {
     }
     run_ = std::move(run);
     return true;
+}
+
+// Sleeps from one event of the run to the next (an element's start or end, the end of a
+// pause) rather than stepping every millisecond; a stop or a resume wakes it early.
+void ReceiveControl::playbackLoop(Run& run, bool demo) {
+    using SteadyClock = std::chrono::steady_clock;
+    if (hooks_.threadStarted)
+        hooks_.threadStarted();
+    Playback playback(settings_, flags_, document_, hooks_);
+    playback.setCancelFlag(&run.cancelled);
+    auto stepped = SteadyClock::now();
+    std::uint32_t tick = clock_();
+    playback.begin(tick, demo);
+    for (;;) {
+        const std::uint32_t ticks =
+            std::clamp<std::uint32_t>(playback.ticksToNextEvent(), 1, Playback::kPausedPollMs);
+        const auto deadline =
+            stepped + std::chrono::microseconds(std::int64_t{ticks} * 1000 / ticksPerMs_);
+        {
+            std::unique_lock lock(run.mutex);
+            run.wake.wait_until(lock, deadline, [&] { return run.woken; });
+            run.woken = false;
+        }
+        stepped = SteadyClock::now();
+        tick = clock_();
+        if (!playback.step(tick))
+            break;
+    }
+    std::lock_guard lock(run.mutex);
+    run.done = true;
+    run.finished.notify_all();
+}
+
+void ReceiveControl::wakePlayback() {
+    if (!run_)
+        return;
+    {
+        std::lock_guard lock(run_->mutex);
+        run_->woken = true;
+    }
+    run_->wake.notify_all();
 }
 
 bool ReceiveControl::startReceive() {
@@ -115,11 +152,13 @@ bool ReceiveControl::startDemo(const std::function<void()>& stopKeySource) {
 void ReceiveControl::togglePause() {
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) == 0) {
         flags_.PlaybackPaused.store(1, std::memory_order_release);
+        wakePlayback();
         clearLine();
         document_.view().showMessage(u"一旦停止中");
         document_.view().pauseChanged(true);
     } else {
         flags_.PlaybackPaused.store(0, std::memory_order_release);
+        wakePlayback();
         document_.view().showMessage(
             flags_.DemoMode.load(std::memory_order_relaxed) != 0 ? u"デモ送信再開" : u"再開");
         document_.view().pauseChanged(false);
@@ -135,6 +174,7 @@ void ReceiveControl::halt() {
     flags_.PlaybackPaused.store(0, std::memory_order_release);
     if (thread_.joinable()) {
         flags_.PlaybackRunning.store(0, std::memory_order_release);
+        wakePlayback();
         std::unique_lock lock(run_->mutex);
         const bool ended = run_->finished.wait_for(lock, kStopWait, [&] { return run_->done; });
         lock.unlock();

@@ -20,8 +20,9 @@ class ReceiveControl {
   public:
     using Clock = std::function<std::uint32_t()>;  // ms tick
 
+    // The clock runs ticksPerMs ticks per real millisecond (1 but in tests that play fast).
     ReceiveControl(PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
-                   PlaybackHooks hooks, Clock clock);
+                   PlaybackHooks hooks, Clock clock, int ticksPerMs = 1);
     ~ReceiveControl();
     ReceiveControl(const ReceiveControl&) = delete;
     ReceiveControl& operator=(const ReceiveControl&) = delete;
@@ -47,12 +48,15 @@ class ReceiveControl {
     void halt();
     void clearLine();
     void reapLingering();
+    void playbackLoop(Run& run, bool demo);
+    void wakePlayback();
 
     PracticeSettings& settings_;
     SharedFlags& flags_;
     TelegramDocument& document_;
     PlaybackHooks hooks_;
     Clock clock_;
+    int ticksPerMs_;
 
     std::shared_ptr<Run> run_;
     std::thread thread_;

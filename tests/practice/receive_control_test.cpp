@@ -38,7 +38,7 @@ struct ReceiveControlTest : ::testing::Test {
     PracticeSettings settings;
     SharedFlags flags;
     TelegramDocument document{settings, flags};
-    ReceiveControl control{settings, flags, document, {}, &ReceiveControlTest::fastClock};
+    ReceiveControl control{settings, flags, document, {}, &ReceiveControlTest::fastClock, 200};
 };
 
 TEST_F(ReceiveControlTest, SecondDemoPressRestartsFromTelegramOne) {
