@@ -63,6 +63,22 @@ void TelegramOutput::result(const std::u16string& text) {
         write("result " + utf8(text));
 }
 
+void TelegramOutput::audio(bool open, int rate, int channels, int bufferFrames, int latencyUs) {
+    std::lock_guard lock(mutex_);
+    if (json_) {
+        writeJson(Json{{"audio", Json{{"open", open},
+                                      {"rate", rate},
+                                      {"channels", channels},
+                                      {"bufferFrames", bufferFrames},
+                                      {"latencyUs", latencyUs}}}});
+    } else if (!open) {
+        write("audio none");
+    } else {
+        write("audio " + std::to_string(rate) + " Hz " + std::to_string(channels) + " ch " +
+              std::to_string(bufferFrames) + " frames " + std::to_string(latencyUs) + " us");
+    }
+}
+
 void TelegramOutput::telegram(const TelegramReport& report) {
     std::lock_guard lock(mutex_);
     if (json_) {
