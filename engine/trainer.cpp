@@ -76,6 +76,8 @@ void Trainer::shutdown() {
     keying_.stop();
     // After the consumer, which may still have judged a character; bounded for a hung disk.
     scoring_.logs().stop();
+    // A playback or writer thread that was left to end on its own reports to no one.
+    setView(nullptr);
 }
 
 void Trainer::dismissResult() {

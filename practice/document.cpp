@@ -18,7 +18,7 @@ TelegramDocument::TelegramDocument(const PracticeSettings& settings, const Share
     : settings_(settings), flags_(flags) {}
 
 void TelegramDocument::setView(PracticeView* view) {
-    view_ = view ? view : &nullView_;
+    view_.store(view ? view : &nullView_, std::memory_order_release);
 }
 
 void TelegramDocument::setScoring(ScoringSink* scoring) {
@@ -378,7 +378,7 @@ void TelegramDocument::finishSet() {
     pos_.telegramFinished = true;
     pos_.pageFollow = false;
     scoring_->finishSet();
-    view_->showMessage(u"終了");
+    view().showMessage(u"終了");
     refreshPageLabels();
     repaintBoth();
 }
@@ -386,11 +386,11 @@ void TelegramDocument::finishSet() {
 void TelegramDocument::refreshPageLabels() {
     Lock l = lock();
     clampPage();
-    view_->pageLabelsChanged(pageLabels());
+    view().pageLabelsChanged(pageLabels());
 }
 
 void TelegramDocument::repaintBoth() {
-    view_->papersChanged();
+    view().papersChanged();
 }
 
 // --- operations --------------------------------------------------------------------------
@@ -455,7 +455,7 @@ void TelegramDocument::reset() {
     pos_.textCursor = 0;
     pos_.page = 0;
     pos_.telegramFinished = false;
-    view_->showMessage(u"");
+    view().showMessage(u"");
     repaintBoth();
     refreshPageLabels();
 }
@@ -490,7 +490,7 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
     pos_.setGeneration += 1;
     if (latin && !latinMode()) {
         latinMode_.store(true, std::memory_order_relaxed);
-        view_->languageChanged(true);
+        view().languageChanged(true);
     }
     clearAllProgress();
     pos_.telegramNumber = 1;
@@ -584,7 +584,7 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
     if (!entered)
         return;
     saveProgress();
-    view_->inputPaperChanged();
+    view().inputPaperChanged();
     refreshPageLabels();
     if (!latin && sectionPosition(section) >= len)
         pos_.section = section + 1;
@@ -633,7 +633,7 @@ void TelegramDocument::enterInText(char16_t c) {
     if (!entered)
         return;
     saveProgress();
-    view_->inputPaperChanged();
+    view().inputPaperChanged();
     refreshPageLabels();
 }
 
@@ -648,7 +648,7 @@ void TelegramDocument::followCursor(int modelLength) {
         pos_.page = 0;
     } else if (c < modelLength && c % capacity == 0) {
         pos_.page = c / capacity;
-        view_->showMessage(u"自動改ページ");
+        view().showMessage(u"自動改ページ");
     } else {
         pos_.page = (c - 1) / capacity;
     }
@@ -685,7 +685,7 @@ void TelegramDocument::stepBack() {
     saveProgress();
     refreshPageLabels();
     repaintBoth();
-    view_->showMessage(u"訂正：3文字戻しました");
+    view().showMessage(u"訂正：3文字戻しました");
 }
 
 }  // namespace quorvel

@@ -92,10 +92,11 @@ class TelegramDocument {
     TelegramDocument(const TelegramDocument&) = delete;
     TelegramDocument& operator=(const TelegramDocument&) = delete;
 
-    // Wiring, before any worker thread starts.
+    // Wiring, before any worker thread starts; the view may also be detached (null) while
+    // threads still run, as shutdown does: they then report to no one.
     void setView(PracticeView* view);
     void setScoring(ScoringSink* scoring);
-    PracticeView& view() const { return *view_; }
+    PracticeView& view() const { return *view_.load(std::memory_order_acquire); }
     ScoringSink& scoring() const { return *scoring_; }
 
     // Held by callers that need several operations to act on one consistent document.
@@ -217,7 +218,7 @@ class TelegramDocument {
     const SharedFlags& flags_;
     NullScoring nullScoring_;
     PracticeView nullView_;
-    PracticeView* view_ = &nullView_;
+    std::atomic<PracticeView*> view_{&nullView_};
     ScoringSink* scoring_ = &nullScoring_;
 
     mutable std::recursive_mutex mutex_;

@@ -157,6 +157,10 @@ TEST(TrainerCard, ShutdownWithAPendingCardReturnsAndEndsTheSet) {
     EXPECT_FALSE(trainer.resultPending());
     EXPECT_TRUE(trainer.document().telegramFinished());
     EXPECT_EQ(trainer.scoring().runTally().finishedSets, 1);
+    // The view is detached: whatever still runs reports to no one.
+    const std::size_t shown = view.messages.size();
+    trainer.document().reset();
+    EXPECT_EQ(view.messages.size(), shown);
 }
 
 TEST(TrainerCard, DismissReleasesTheHeldEvents) {
