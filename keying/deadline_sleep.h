@@ -17,7 +17,9 @@ class DeadlineSleeper {
     void sleepUntil(std::chrono::steady_clock::time_point deadline);
 
   private:
-    void* timer_ = nullptr;  // Windows: a high-resolution waitable timer, when there is one
+#ifdef _WIN32
+    void* timer_ = nullptr;  // a high-resolution waitable timer, when there is one
+#endif
 };
 
 }  // namespace quorvel
