@@ -70,16 +70,35 @@ struct LogWriter::State {
     std::uint32_t lastNow = 0;
     bool reported = false;
 
-    // Held across the report, so that clearing it waits for a call in progress; timed, so a
-    // report that never returns cannot hold the close as well.
-    std::timed_mutex reportMutex;
+    // Clearing the report waits for a call in progress, but only so long: a report that never
+    // returns cannot hold the close as well. (A flag and a condition variable rather than a
+    // timed mutex, whose timed lock the thread sanitizer cannot follow.)
+    std::mutex reportMutex;
+    std::condition_variable reportIdle;
+    bool reporting = false;
     FailureReport report;
     bool clearReport(std::chrono::milliseconds timeout) {
-        std::unique_lock l(reportMutex, std::defer_lock);
-        if (!l.try_lock_for(timeout))
+        std::unique_lock l(reportMutex);
+        if (!reportIdle.wait_for(l, timeout, [&] { return !reporting; }))
             return false;
         report = nullptr;
         return true;
+    }
+    void sendReport(const std::filesystem::path& file) {
+        FailureReport call;
+        {
+            std::lock_guard l(reportMutex);
+            if (!report)
+                return;
+            call = report;
+            reporting = true;
+        }
+        call(file);
+        {
+            std::lock_guard l(reportMutex);
+            reporting = false;
+        }
+        reportIdle.notify_all();
     }
 };
 
@@ -172,9 +191,7 @@ LogWriter::State::Outcome LogWriter::State::write(std::optional<std::uint32_t> n
     }
     if (failed && !reported) {
         reported = true;
-        std::lock_guard l(reportMutex);
-        if (report)
-            report(*failed);
+        sendReport(*failed);
     } else if (out.allWritten) {
         reported = false;  // a later failure is news again
     }
