@@ -110,6 +110,25 @@ TEST(FullDisk, CharacterLogKeepsItsHistoryWhenTheRewriteDoesNotFit) {
     EXPECT_EQ(files, 1) << "a temporary file was left behind";
 }
 
+// A simulated receive run of the sample set at 30 WPM with its logs in `dir`, run at once.
+struct ReceiveRig {
+    explicit ReceiveRig(const fs::path& dir) : trainer(optionsIn(dir, clock)) {
+        trainer.setView(&view);
+        trainer.settings().WPM = 30;
+        SimulatedRun(trainer, &clock).receive();
+    }
+    static TrainerOptions optionsIn(const fs::path& dir, ManualScoringClock& clock) {
+        TrainerOptions options;
+        options.dataDirectory = dir;
+        options.syncLogs = false;
+        options.clock = &clock;
+        return options;
+    }
+    ManualScoringClock clock{0, {2024, 3, 5, 9, 0, 0}};
+    test::RecordingView view;
+    Trainer trainer;
+};
+
 // A whole receive run on a disk that fills part way: it finishes with the right tallies, the
 // logs hold only whole rows, and a second run with space again adds its rows.
 TEST(FullDisk, ReceiveRunFinishesAndLogsResumeAfterTheDiskFills) {
@@ -120,19 +139,9 @@ TEST(FullDisk, ReceiveRunFinishesAndLogsResumeAfterTheDiskFills) {
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1 && !test::liftFileSizeLimit())
                 return false;
-            ManualScoringClock clock(0, {2024, 3, 5, 9, 0, 0});
-            test::RecordingView view;
-            TrainerOptions options;
-            options.dataDirectory = dir.path();
-            options.syncLogs = false;
-            options.clock = &clock;
-            Trainer trainer(options);
-            trainer.setView(&view);
-            trainer.settings().WPM = 30;
-            SimulatedRun run(trainer, &clock);
-            run.receive();
-            const RunTally tally = trainer.scoring().runTally();
-            if (view.results.size() != 2 || tally.judgedCount == 0 ||
+            ReceiveRig rig(dir.path());
+            const RunTally tally = rig.trainer.scoring().runTally();
+            if (rig.view.results.size() != 2 || tally.judgedCount == 0 ||
                 tally.correctCount != tally.judgedCount)
                 return false;
         }
@@ -204,22 +213,12 @@ TEST(FullDisk, RunKeepsItsHistoryUntilThereIsSpaceAgain) {
     const int status = test::inChild([&] {
         if (!test::limitFileSize(1500))
             return false;
-        ManualScoringClock clock(0, {2024, 3, 5, 9, 0, 0});
-        test::RecordingView view;
-        TrainerOptions options;
-        options.dataDirectory = dir.path();
-        options.syncLogs = false;
-        options.clock = &clock;
-        Trainer trainer(options);
-        trainer.setView(&view);
-        trainer.settings().WPM = 30;
-        SimulatedRun run(trainer, &clock);
-        run.receive();
-        if (view.boxes.size() != 1 || fs::file_size(paths.practiceLog()) > 1500 ||
-            trainer.scoring().logs().pending() == 0)
+        ReceiveRig rig(dir.path());
+        if (rig.view.boxes.size() != 1 || fs::file_size(paths.practiceLog()) > 1500 ||
+            rig.trainer.scoring().logs().pending() == 0)
             return false;
-        return test::liftFileSizeLimit() && trainer.scoring().flushLogs() &&
-               view.boxes.size() == 1 && view.boxes[0].icon == MessageIcon::Warning;
+        return test::liftFileSizeLimit() && rig.trainer.scoring().flushLogs() &&
+               rig.view.boxes.size() == 1 && rig.view.boxes[0].icon == MessageIcon::Warning;
     });
     ASSERT_EQ(status, 0);
     std::vector<std::vector<std::string>> rows;
