@@ -201,6 +201,8 @@ void parseConfusions(std::u16string_view text, std::map<char16_t, int>& confusio
         if (i >= text.size())
             break;
         const char16_t k = text[i++];
+        // "なし" is the empty list; a keyed な or 無 is written like any other, with its colon.
+        const bool counted = (k != u'な' && k != u'無') || (i < text.size() && isColon(text[i]));
         while (i < text.size() && isColon(text[i]))
             ++i;
         long long n = 0;
@@ -212,7 +214,7 @@ void parseConfusions(std::u16string_view text, std::map<char16_t, int>& confusio
         }
         if (!digits || n < 1)
             n = 1;
-        if (k != u'な' && k != u'無') {
+        if (counted) {
             long long sum = static_cast<long long>(confusions[k]) + n;
             confusions[k] = sum > INT_MAX ? INT_MAX : static_cast<int>(sum);
         }

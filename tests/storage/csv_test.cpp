@@ -87,6 +87,7 @@ TEST(Confusions, ParseTheListFormsTheLogsHold) {
     parseConfusions(u"なし", none);
     parseConfusions(u"", none);
     parseConfusions(u"  、 ", none);
+    parseConfusions(u"無し なし、", none);
     EXPECT_TRUE(none.empty());
 
     // Counts add to what is there; zero and missing numbers count once.
@@ -96,9 +97,10 @@ TEST(Confusions, ParseTheListFormsTheLogsHold) {
 }
 
 TEST(Confusions, SeparatorCharactersThatWereKeyedReadBack) {
-    const std::map<char16_t, int> keyed{{u',', 2}, {u':', 1}, {u'、', 3}, {u'A', 4}};
+    const std::map<char16_t, int> keyed{{u',', 2}, {u':', 1},  {u'、', 3},
+                                        {u'A', 4}, {u'な', 5}, {u'無', 6}};
     const std::u16string text = formatConfusions(keyed);
-    EXPECT_EQ(text, u",:2 ::1 A:4 、:3 ");
+    EXPECT_EQ(text, u",:2 ::1 A:4 、:3 な:5 無:6 ");
     std::map<char16_t, int> back;
     parseConfusions(text, back);
     EXPECT_EQ(back, keyed);
