@@ -118,8 +118,11 @@ std::string asUtf8(std::string bytes) {
                                                  (static_cast<unsigned char>(bytes[i + 1]) << 8)));
         return toUtf8(wide);
     }
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-        bytes.erase(0, 3);
+    // Some editors add a second mark to a file that has one; the section after it still counts.
+    std::size_t marks = 0;
+    while (bytes.compare(marks, 3, "\xEF\xBB\xBF") == 0)
+        marks += 3;
+    bytes.erase(0, marks);
     return bytes;
 }
 
@@ -225,6 +228,10 @@ std::string withSettings(std::string_view existing,
         out += "[Settings]\r\n";
         flushRemaining();
     }
+    // A kept line of stray bytes opening like a UTF-16 mark would turn the whole file into
+    // UTF-16 on the next load; a UTF-8 mark in front keeps it what it was.
+    if (out.starts_with("\xFF\xFE") || out.starts_with("\xFE\xFF"))
+        out.insert(0, "\xEF\xBB\xBF");
     return out;
 }
 

@@ -101,6 +101,27 @@ TEST(SettingsLoad, OnlyTheSettingsSectionCountsAndKeysIgnoreCase) {
     EXPECT_EQ(get(s.Freq), 650);
 }
 
+// Files that were never clean text load the same before and after the program saves them.
+TEST(SettingsFile, StrayMarksReadTheSameAfterASave) {
+    // Two UTF-8 marks: the section behind them counts from the first load on.
+    PracticeSettings doubled;
+    const std::string twoMarks = "\xEF\xBB\xBF\xEF\xBB\xBF[Settings]\r\nWPM=31\r\n";
+    load(twoMarks, doubled);
+    EXPECT_EQ(get(doubled.WPM), 31);
+
+    // Behind one mark, a first line opening with FF FE is a stray line, not a UTF-16 mark,
+    // and must not become one when the mark is not written back.
+    const std::string stray = "\xEF\xBB\xBF\xFF\xFEjunk\r\n[Settings]\r\nFreq=900\r\n";
+    PracticeSettings first;
+    load(stray, first);
+    EXPECT_EQ(get(first.Freq), 900);
+    const std::string saved = formatSettingsFile(first, stray);
+    PracticeSettings second;
+    load(saved, second);
+    EXPECT_EQ(get(second.Freq), 900);
+    EXPECT_NE(saved.find("\xFF\xFEjunk\r\n"), std::string::npos);
+}
+
 TEST(SettingsLoad, PortIndexFollowsThePortList) {
     const SettingKey& com = *findSetting("ComIndex");
     EXPECT_EQ(applyLoadRule(com, 3, {4}), 3);
