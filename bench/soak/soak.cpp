@@ -76,6 +76,8 @@ int soak(double hours, const fs::path& dir) {
     std::uint64_t simulatedMs = 0;
     long long judged = 0, correct = 0, wrong = 0, sets = 0, telegrams = 0;
     // Only a finished set writes a "完了" row; a run whose set did not finish leaves "途中" rows.
+    // Sets end unfinished when band effects make the decoder misread a character: a wrong
+    // character does not move the cursor, so the playback ends before the last field is done.
     long long finishedJudged = 0, finishedCorrect = 0, finishedWrong = 0, unfinished = 0;
     const long rssStart = residentKiB();
     const int fdStart = openDescriptors();
@@ -132,9 +134,11 @@ int soak(double hours, const fs::path& dir) {
                            sums.today.wrong == finishedWrong;
     const bool charsMatch = charLogRead && asked == judged && charCorrect == correct;
 
-    std::printf("simulated %.2f h in %.0f s wall (x%.0f), %lld sets, %lld telegrams\n",
-                static_cast<double>(simulatedMs) / 3.6e6, wall,
-                static_cast<double>(simulatedMs) / 1000.0 / wall, sets, telegrams);
+    std::printf(
+        "simulated %.2f h in %.0f s wall (x%.0f), %lld sets finished, %lld unfinished, "
+        "%lld telegrams\n",
+        static_cast<double>(simulatedMs) / 3.6e6, wall,
+        static_cast<double>(simulatedMs) / 1000.0 / wall, sets, unfinished, telegrams);
     std::printf("rss start %ld KiB, end %ld KiB, peak %ld KiB\n", rssStart, rssEnd, rssPeak);
     std::printf("fds start %d, end %d, peak %d\n", fdStart, fdEnd, fdPeak);
     std::printf(
