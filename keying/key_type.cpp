@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "keying/steady_tick.h"
+
 namespace quorvel {
 
 void KeyTypeSampler::add(std::uint32_t now, std::optional<ModemStatus> status) {
@@ -67,9 +69,7 @@ std::u16string keyTypeLabel(KeyType type) {
 namespace {
 
 std::uint32_t tickNow() {
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return steadyTickMs();
 }
 
 }  // namespace

@@ -12,10 +12,6 @@ std::int64_t steadyMicroseconds() {
         .count();
 }
 
-std::uint32_t steadyTickMs() {
-    return static_cast<std::uint32_t>(steadyMicroseconds() / 1000);
-}
-
 SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags& flags, const AudioState&, int)
     : flags_(flags) {}
 

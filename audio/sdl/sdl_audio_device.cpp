@@ -28,12 +28,6 @@ std::int64_t steadyMicroseconds() {
         .count();
 }
 
-std::uint32_t steadyTickMs() {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-    return static_cast<std::uint32_t>(ms.count());
-}
-
 SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags,
                                const AudioState& audio, int bufferFrames)
     : flags_(flags) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "audio/renderer.h"
+#include "keying/steady_tick.h"
 
 namespace quorvel {
 
@@ -70,9 +71,7 @@ class SdlAudioDevice {
     std::optional<Renderer> renderer_;
 };
 
-// Milliseconds of a steady clock, wrapping like the system tick.
-std::uint32_t steadyTickMs();
-// Microseconds of the same clock.
+// Microseconds of the clock of steadyTickMs().
 std::int64_t steadyMicroseconds();
 
 }  // namespace quorvel
