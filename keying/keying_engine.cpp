@@ -4,14 +4,13 @@
 #include <system_error>
 
 #include "keying/deadline_sleep.h"
+#include "keying/steady_tick.h"
 #include "keying/thread_priority.h"
 
 namespace quorvel {
 
 std::uint32_t KeyingEngine::tickNow() {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-    return static_cast<std::uint32_t>(ms.count());  // wraps by design
+    return steadyTickMs();
 }
 
 void KeyingEngine::Sink::post(const KeyingEvent& event) {
@@ -72,8 +71,7 @@ void KeyingEngine::keyingLoop() {
     raiseKeyingThreadPriority();
     DeadlineSleeper sleeper;
     sampler_.restart(tickNow());
-    auto next = Clock::now();
-    auto lastWanted = next;
+    auto lastWanted = Clock::now();
     while (!stopRequested_.load(std::memory_order_relaxed)) {
         if (flags_.keyingWanted()) {
             lastWanted = Clock::now();
@@ -88,19 +86,17 @@ void KeyingEngine::keyingLoop() {
             idle_.store(false, std::memory_order_relaxed);
             // Timing starts afresh: the sleep is not a pause the sampler should measure.
             sampler_.restart(tickNow());
-            next = Clock::now();
             if (flags_.keyingWanted())
-                lastWanted = next;
+                lastWanted = Clock::now();
             continue;
         }
-        const bool active = sampler_.step(tickNow());
-        next += std::chrono::milliseconds(active ? 1 : 2);
-        const auto current = Clock::now();
-        // After a stall, do not try to catch up on the missed samples: the sampler measures
-        // tick differences, not sample counts.
-        if (next < current)
-            next = current;
-        sleeper.sleepUntil(next);
+        const auto sampled = Clock::now();
+        const bool active = sampler_.step(tickOf(sampled));
+        // To the start of the tick the next sample is due in, where a hold that ends then ends.
+        // After a stall no missed samples are caught up: the sampler measures tick
+        // differences, not sample counts.
+        const std::uint32_t ticks = active ? sampler_.ticksToNextSample() : 2;
+        sleeper.sleepUntil(tickStart(sampled) + std::chrono::milliseconds(ticks));
     }
     flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
     restoreKeyingTimer();

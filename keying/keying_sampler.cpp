@@ -1,6 +1,8 @@
 #include "keying/keying_sampler.h"
 
 #include <algorithm>
+#include <atomic>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -36,25 +38,46 @@ KeyingSampler::KeyingSampler(const PracticeSettings& settings, SharedFlags& flag
     dot_.changed = startTime;
     dash_.changed = startTime;
     phaseStart_ = startTime;
+    lastSample_ = startTime;
 }
 
 void KeyingSampler::restart(std::uint32_t now) {
     dot_ = Contact{false, false, now};
     dash_ = Contact{false, false, now};
     previousKeyed_ = false;
+    lastSample_ = now;
     keyerOn_ = false;
     keyerDot_ = keyerDash_ = false;
     assembler_.clear(now);
 }
 
-void KeyingSampler::debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit) {
+std::uint32_t KeyingSampler::changeTick(const Contact& c, std::uint32_t now) const {
+    const std::uint32_t dated = flags_.serialChangeTick.load(std::memory_order_relaxed);
+    // Unsigned ages: a date no newer than the last change (a hand-worked contact, whose
+    // writer dates nothing) or one ahead of this sample is not this change's.
+    return now - dated < now - c.changed ? dated : now;
+}
+
+bool KeyingSampler::debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit) {
     if (raw != c.raw) {
+        c.changed = changeTick(c, now);
         c.raw = raw;
-        c.changed = now;
     }
-    const std::uint32_t hold = raw ? closingHoldTime(ks, unit) : openingHoldTime(ks, unit);
-    if (c.debounced != raw && now - c.changed >= hold)
-        c.debounced = raw;  // unsigned ms
+    c.hold = raw ? closingHoldTime(ks, unit) : openingHoldTime(ks, unit);
+    if (c.debounced == raw || now - c.changed < c.hold)  // unsigned ms
+        return false;
+    c.debounced = raw;
+    return true;
+}
+
+std::uint32_t KeyingSampler::ticksToNextSample() const {
+    if (!coarse_)
+        return 1;
+    std::uint32_t ticks = 2;
+    for (const Contact* c : {&dot_, &dash_})
+        if (c->debounced != c->raw)
+            ticks = std::min(ticks, std::max<std::uint32_t>(1, c->changed + c->hold - lastSample_));
+    return ticks;
 }
 
 bool KeyingSampler::autoKeyer(std::uint32_t now, std::uint32_t unit) {
@@ -88,22 +111,39 @@ bool KeyingSampler::step(std::uint32_t now) {
     }
     const std::uint32_t unit = unitForWpm(PracticeSettings::get(settings_.WPM));
     const int ks = PracticeSettings::get(settings_.KeySoftness);
-    debounce(dot_, flags_.dotClosed(), now, ks, unit);
-    debounce(dash_, flags_.dashClosed(), now, ks, unit);
+    const bool dotRaw = flags_.dotClosed();
+    const bool dashRaw = flags_.dashClosed();
+    // Pairs with the writers' release: a change seen above comes with its date.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    const bool dotFlipped = debounce(dot_, dotRaw, now, ks, unit);
+    const bool dashFlipped = debounce(dash_, dashRaw, now, ks, unit);
 
-    const bool keyed = PracticeSettings::get(settings_.Auto) != 0
-                           ? autoKeyer(now, unit)
-                           : dot_.debounced || dash_.debounced;  // one straight key
-    flags_.setToneKeyDown(keyed, now);
+    const bool autoKeying = PracticeSettings::get(settings_.Auto) != 0;
+    const bool keyed =
+        autoKeying ? autoKeyer(now, unit) : dot_.debounced || dash_.debounced;  // one straight key
+    // A straight key's edge is dated when its hold ended, which may lie between two samples;
+    // never before the last sample, which still saw the old state.
+    std::uint32_t edge = now;
+    if (!autoKeying && (dotFlipped || dashFlipped)) {
+        std::uint32_t age = now - lastSample_;
+        for (const auto& [c, flipped] : {std::pair{&dot_, dotFlipped}, {&dash_, dashFlipped}})
+            if (flipped)
+                age = std::min(age, now - (c->changed + c->hold));
+        edge = now - age;
+    }
+    flags_.setToneKeyDown(keyed, edge);
 
     if (keyed && !previousKeyed_) {
-        assembler_.keyDown(now);
+        assembler_.keyDown(edge);
     } else if (!keyed) {
         AssemblerSettings s{unit, tolerancesOf(settings_), latinMode_ && latinMode_()};
-        if (!previousKeyed_ || assembler_.keyUp(now, s))
+        if (!previousKeyed_ || assembler_.keyUp(edge, s))
             assembler_.idle(now, s);
     }
     previousKeyed_ = keyed;
+    lastSample_ = now;
+    coarse_ = !autoKeying && flags_.PlaybackRunning.load(std::memory_order_relaxed) != 0 &&
+              flags_.keyboardKeyingEnabled.load(std::memory_order_relaxed) == 0;
     return true;
 }
 

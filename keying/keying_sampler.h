@@ -30,6 +30,11 @@ class KeyingSampler {
     void restart(std::uint32_t now);
 
     bool keyed() const { return previousKeyed_; }
+
+    // Ticks from the last sample to the next one that is needed: 1 while a key is worked by
+    // hand or the auto keyer runs; 2 while only dated contacts (a playback) move, sooner when
+    // a debounce hold ends before then.
+    std::uint32_t ticksToNextSample() const;
     const CharacterAssembler& assembler() const { return assembler_; }
 
   private:
@@ -37,9 +42,14 @@ class KeyingSampler {
         bool raw = false;
         bool debounced = false;
         std::uint32_t changed = 0;  // tick of the last raw change
+        std::uint32_t hold = 1;     // ms the current raw state must last
     };
 
-    void debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit);
+    // True when the debounced state follows raw at this sample.
+    bool debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit);
+    // The tick a contact seen changed at now changed at: the writer's date when it is newer
+    // than the last change, else now.
+    std::uint32_t changeTick(const Contact& c, std::uint32_t now) const;
     bool autoKeyer(std::uint32_t now, std::uint32_t unit);
 
     const PracticeSettings& settings_;
@@ -50,6 +60,8 @@ class KeyingSampler {
     Contact dot_;
     Contact dash_;
     bool previousKeyed_ = false;
+    std::uint32_t lastSample_ = 0;
+    bool coarse_ = false;  // whether the last sample allowed the 2 ms period
     // Auto keyer: the element being sounded and when the current element or space began.
     bool keyerOn_ = false;
     std::uint32_t phaseStart_ = 0;

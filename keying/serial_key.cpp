@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "keying/steady_tick.h"
+
 namespace quorvel {
 
 SerialMonitor::SerialMonitor(ModemStatusSource& lines, SharedFlags& flags)
@@ -37,8 +39,9 @@ void SerialMonitor::stop() {
 }
 
 void SerialMonitor::store(ModemStatus status) {
-    flags_.serialDot.store(status.dsr ? 1 : 0, std::memory_order_relaxed);
-    flags_.serialDash.store(status.cts ? 1 : 0, std::memory_order_relaxed);
+    const std::uint32_t now = steadyTickMs();
+    flags_.setSerialContact(flags_.serialDot, status.dsr, now);
+    flags_.setSerialContact(flags_.serialDash, status.cts, now);
     if (status.dsr || status.cts)
         flags_.keyingWake.notify();
 }
@@ -110,8 +113,9 @@ bool SerialKeySource::start() {
         lines_.reset();
         return false;
     }
-    flags_.serialDot.store(status->dsr ? 1 : 0, std::memory_order_relaxed);
-    flags_.serialDash.store(status->cts ? 1 : 0, std::memory_order_relaxed);
+    const std::uint32_t now = steadyTickMs();
+    flags_.setSerialContact(flags_.serialDot, status->dsr, now);
+    flags_.setSerialContact(flags_.serialDash, status->cts, now);
     monitor_ = std::make_unique<SerialMonitor>(*lines_, flags_);
     monitor_->start();
     probe_ = std::make_unique<KeyTypeProbe>(*lines_, settings_, view_);

@@ -47,6 +47,10 @@ struct SharedFlags {
     std::atomic<int> keyboardDot{0};
     std::atomic<int> keyboardDash{0};
     std::atomic<int> keyboardKeyingEnabled{0};
+    // Tick of the latest serial contact change, written before the contact by writers that
+    // know it (the playback, the serial key): the sampler dates the change from it rather
+    // than from its own later sample.
+    std::atomic<std::uint32_t> serialChangeTick{0};
 
     std::atomic<int> ToneKeyDown{0};        // 1 while the tone sounds
     ToneEdgeRing toneEdges;                 // its edges with their ticks, for the audio callback
@@ -75,6 +79,16 @@ struct SharedFlags {
             return;
         toneEdges.push({now, keyed});
         ToneKeyDown.store(value, std::memory_order_release);
+    }
+
+    // A serial contact change made at tick `at`; release pairs with the sampler's acquire
+    // load of the contact, so a sampler that sees the change also sees its tick.
+    void setSerialContact(std::atomic<int>& contact, bool closed, std::uint32_t at) {
+        const int value = closed ? 1 : 0;
+        if (contact.load(std::memory_order_relaxed) == value)
+            return;
+        serialChangeTick.store(at, std::memory_order_relaxed);
+        contact.store(value, std::memory_order_release);
     }
 
     void zeroContacts() {

@@ -145,7 +145,7 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             if (demo_)
                 document_.view().showMessage(s.dash ? u"デモ送信：長点  Kキー / CTS"
                                                     : u"デモ送信：短点  Jキー / DSR");
-            (s.dash ? flags_.serialDash : flags_.serialDot).store(1, std::memory_order_relaxed);
+            flags_.setSerialContact(s.dash ? flags_.serialDash : flags_.serialDot, true, at);
             return length;
         }
         case Step::Wait:
@@ -168,10 +168,10 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
     return 0;
 }
 
-void Playback::leave(const Step& s) {
+void Playback::leave(const Step& s, std::uint32_t at) {
     if (s.kind != Step::Key)
         return;
-    (s.dash ? flags_.serialDash : flags_.serialDot).store(0, std::memory_order_relaxed);
+    flags_.setSerialContact(s.dash ? flags_.serialDash : flags_.serialDot, false, at);
     if (demo_)
         document_.view().showMessage(u"デモ送信：電鍵を離す");
 }
@@ -205,8 +205,8 @@ bool Playback::step(std::uint32_t now) {
     last_ = now;
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) != 0) {
         // Paused time does not count; the line and the tone stay released.
-        flags_.serialDot.store(0, std::memory_order_relaxed);
-        flags_.serialDash.store(0, std::memory_order_relaxed);
+        flags_.setSerialContact(flags_.serialDot, false, now);
+        flags_.setSerialContact(flags_.serialDash, false, now);
         flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         wasPaused_ = true;
         return true;
@@ -231,22 +231,23 @@ bool Playback::step(std::uint32_t now) {
                 return true;
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;
-            // A step reached late starts now with its whole length: lateness is never made up
-            // by cutting the following steps short, or a gap after a stall could close up
-            // under the debounce and merge two elements. The rest of the schedule shifts.
-            if (remaining_ > 0)
+            // A step reached after a stall starts now with its whole length: cutting the
+            // following steps short could close a gap up under the debounce and merge two
+            // elements, so the rest of the schedule shifts. A wake-up a tick or two late is
+            // made up: the contact is dated from the step's due tick, and the step ends on time.
+            if (remaining_ > 0 && budget > kMadeUpLateness)
                 budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
             // Held again after a pause released it.
-            (plan_[next_].dash ? flags_.serialDash : flags_.serialDot)
-                .store(1, std::memory_order_relaxed);
+            flags_.setSerialContact(plan_[next_].dash ? flags_.serialDash : flags_.serialDot, true,
+                                    now);
         }
         if (remaining_ > budget) {
             remaining_ -= budget;
             return true;
         }
         budget -= remaining_;
-        leave(plan_[next_]);
+        leave(plan_[next_], now - budget);
         inStep_ = false;
         leftKey = leftKey || plan_[next_].kind == Step::Key;
         ++next_;
@@ -256,7 +257,7 @@ bool Playback::step(std::uint32_t now) {
         return false;
     }
     if (inStep_)
-        leave(plan_[next_]);
+        leave(plan_[next_], now);
     finish();
     return false;
 }

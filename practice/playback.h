@@ -45,6 +45,9 @@ class Playback {
     // can sleep that long instead of stepping every millisecond. Paused: kPausedPollMs.
     std::uint32_t ticksToNextEvent() const;
     static constexpr std::uint32_t kPausedPollMs = 100;
+    // Lateness of a step, in ticks, that the next steps make up rather than shift by: a
+    // real-time caller wakes this late at its events, a stall is far longer.
+    static constexpr std::uint32_t kMadeUpLateness = 2;
     // A run whose stop gave up waiting for it is cancelled through this flag: from then on it
     // touches nothing shared, so a run started meanwhile is left alone.
     void setCancelFlag(const std::atomic<bool>* cancelled) { cancelled_ = cancelled; }
@@ -68,7 +71,7 @@ class Playback {
     }
     // Runs the current step's entry; returns its duration in ms (0 for instant steps).
     std::uint32_t enter(const Step& s, std::uint32_t at);
-    void leave(const Step& s);
+    void leave(const Step& s, std::uint32_t at);
     void clearContacts();
     void finish();
     bool running() const;

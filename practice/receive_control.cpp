@@ -29,7 +29,8 @@ ReceiveControl::ReceiveControl(PracticeSettings& settings, SharedFlags& flags,
       document_(document),
       hooks_(std::move(hooks)),
       clock_(std::move(clock)),
-      ticksPerMs_(std::max(1, ticksPerMs)) {}
+      ticksPerMs_(std::max(1, ticksPerMs)),
+      tickLength_(1000 / ticksPerMs_) {}
 
 ReceiveControl::~ReceiveControl() {
     // The view may be gone by now: end the playback without telling it.
@@ -105,7 +106,11 @@ void ReceiveControl::playbackLoop(Run& run, bool demo) {
             run.wake.wait_until(lock, deadline, [&] { return run.woken; });
             run.woken = false;
         }
+        // Counted from the start of this tick, so the next event's wake-up lands at the start
+        // of its own tick rather than up to a tick late.
         stepped = SteadyClock::now();
+        if (tickLength_.count() > 0)
+            stepped -= stepped.time_since_epoch() % tickLength_;
         tick = clock_();
         if (!playback.step(tick))
             break;

@@ -57,6 +57,7 @@ class ReceiveControl {
     PlaybackHooks hooks_;
     Clock clock_;
     int ticksPerMs_;
+    std::chrono::microseconds tickLength_;
 
     std::shared_ptr<Run> run_;
     std::thread thread_;

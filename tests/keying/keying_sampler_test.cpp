@@ -168,5 +168,79 @@ TEST_F(SamplerTest, SpeedChangeTakesEffectAtTheNextSample) {
     EXPECT_EQ(sink.characters(), (std::vector<std::string>{"-"}));
 }
 
+// While only a playback moves the contacts, the sampler may run every 2 ms: each change
+// carries its tick, so edges and element lengths come out as with a sample every millisecond.
+TEST(SamplerDatedContacts, SamplingEveryTwoMillisecondsKeepsEveryEdgeTick) {
+    struct Change {
+        std::uint32_t tick;
+        bool dash;
+        bool closed;
+    };
+    // Odd and even ticks, a dot, a dash and a character gap; the holds are 5 and 9 ms.
+    const std::vector<Change> script{{5003, false, true}, {5083, false, false},
+                                     {5162, true, true},  {5402, true, false},
+                                     {5641, false, true}, {5722, false, false}};
+    struct Result {
+        std::vector<std::pair<std::uint32_t, bool>> edges;
+        std::vector<std::uint32_t> elements;
+        std::vector<std::string> characters;
+        int samples = 0;
+    };
+    auto run = [&](bool everyMs) {
+        PracticeSettings settings;
+        SharedFlags flags;
+        Sink sink;
+        flags.PlaybackRunning.store(1);
+        KeyingSampler sampler{settings, flags, sink, [] { return true; }, 5000};
+        Result r;
+        std::size_t next = 0;
+        for (std::uint32_t t = 5000; t < 6400;) {
+            // The writer's changes up to this tick, each dated with its own.
+            for (; next < script.size() && script[next].tick <= t; ++next) {
+                const Change& c = script[next];
+                flags.setSerialContact(c.dash ? flags.serialDash : flags.serialDot, c.closed,
+                                       c.tick);
+            }
+            sampler.step(t);
+            ++r.samples;
+            t += everyMs ? 1 : sampler.ticksToNextSample();
+        }
+        for (; !flags.toneEdges.empty(); flags.toneEdges.pop())
+            r.edges.emplace_back(flags.toneEdges.front().tick, flags.toneEdges.front().down);
+        r.elements = sink.elements();
+        r.characters = sink.characters();
+        return r;
+    };
+    const Result steady = run(true);
+    const Result coarse = run(false);
+    ASSERT_EQ(steady.edges.size(), 6u);
+    EXPECT_EQ(steady.edges.front(), (std::pair<std::uint32_t, bool>{5008, true}));
+    EXPECT_EQ(coarse.edges, steady.edges);
+    EXPECT_EQ(coarse.elements, (std::vector<std::uint32_t>{84, 244, 85}));
+    EXPECT_EQ(coarse.elements, steady.elements);
+    EXPECT_EQ(coarse.characters, steady.characters);
+    EXPECT_LT(coarse.samples * 10, steady.samples * 6);  // the point: far fewer wake-ups
+}
+
+TEST_F(SamplerTest, HandKeyingSamplesEveryMillisecondAndIgnoresAnOldDate) {
+    flags.PlaybackRunning.store(1);
+    flags.setSerialContact(flags.serialDot, true, now + 1);
+    open(30);                                    // the serial dot stays closed
+    EXPECT_EQ(sampler.ticksToNextSample(), 2u);  // only a dated contact moves
+    flags.setSerialContact(flags.serialDot, false, now + 1);
+    open(400);
+    while (!flags.toneEdges.empty())
+        flags.toneEdges.pop();
+    // The keyboard dates nothing: its change counts from the sample that saw it, not from
+    // the serial line's older date.
+    flags.keyboardKeyingEnabled.store(1);
+    open(1);
+    EXPECT_EQ(sampler.ticksToNextSample(), 1u);
+    const std::uint32_t pressed = now + 1;
+    key(20);
+    ASSERT_FALSE(flags.toneEdges.empty());
+    EXPECT_EQ(flags.toneEdges.front().tick, pressed + 5);
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -309,6 +309,35 @@ TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
     EXPECT_LT(sparseSteps * 10, everyMsSteps);  // the point of it: far fewer wake-ups
 }
 
+// A real-time caller wakes a tick or two after an event: the contact is still dated from the
+// event's own tick, and the schedule does not slip by the lateness.
+TEST_F(PlaybackTest, WakingATickOrTwoLateKeepsEveryDatedEdge) {
+    settings.WPM = 25;
+    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}, {u"イ", u"", u"", u"", u"", u""}},
+                        false);
+    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // dated tick, contacts
+    auto contacts = [&] { return flags.serialDot.load() + 2 * flags.serialDash.load(); };
+    auto run = [&](bool late) {
+        Playback playback(settings, flags, document, hooks);
+        Edges edges;
+        std::uint32_t t = 1000;
+        flags.PlaybackRunning = 1;
+        playback.begin(t, false);
+        int last = contacts();
+        for (std::uint32_t wake = 0;; ++wake) {
+            t += late ? playback.ticksToNextEvent() + wake % 3 : 1;
+            if (!playback.step(t))
+                break;
+            if (contacts() != last)
+                edges.emplace_back(flags.serialChangeTick.load(), last = contacts());
+        }
+        return edges;
+    };
+    const Edges onTime = run(false);
+    ASSERT_GT(onTime.size(), 20u);
+    EXPECT_EQ(run(true), onTime);
+}
+
 // A stall makes the step it lands in longer, never the following ones shorter: a gap cut short
 // by the lateness would close up under the sampler's debounce and merge two elements.
 TEST(PlaybackStall, AfterAStallEveryElementAndGapKeepsItsWholeLength) {
