@@ -1,7 +1,6 @@
 #include "keying/keying_sampler.h"
 
 #include <algorithm>
-#include <atomic>
 #include <utility>
 
 namespace quorvel {
@@ -111,12 +110,8 @@ bool KeyingSampler::step(std::uint32_t now) {
     }
     const std::uint32_t unit = unitForWpm(PracticeSettings::get(settings_.WPM));
     const int ks = PracticeSettings::get(settings_.KeySoftness);
-    const bool dotRaw = flags_.dotClosed();
-    const bool dashRaw = flags_.dashClosed();
-    // Pairs with the writers' release: a change seen above comes with its date.
-    std::atomic_thread_fence(std::memory_order_acquire);
-    const bool dotFlipped = debounce(dot_, dotRaw, now, ks, unit);
-    const bool dashFlipped = debounce(dash_, dashRaw, now, ks, unit);
+    const bool dotFlipped = debounce(dot_, flags_.dotClosed(), now, ks, unit);
+    const bool dashFlipped = debounce(dash_, flags_.dashClosed(), now, ks, unit);
 
     const bool autoKeying = PracticeSettings::get(settings_.Auto) != 0;
     const bool keyed =

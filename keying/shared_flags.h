@@ -39,7 +39,7 @@ class KeyingWake {
 };
 
 // Every field is read by a thread other than its writer; relaxed order is enough for each
-// flag on its own (none of them publishes other data).
+// flag on its own, except the serial contacts, which publish their change tick.
 struct SharedFlags {
     // Contact flags: the dot contact is closed when either dot flag is 1, the dash likewise.
     std::atomic<int> serialDot{0};
@@ -97,12 +97,13 @@ struct SharedFlags {
         keyboardDot.store(0, std::memory_order_relaxed);
         keyboardDash.store(0, std::memory_order_relaxed);
     }
+    // acquire: a serial change seen here comes with its tick (setSerialContact)
     bool dotClosed() const {
-        return serialDot.load(std::memory_order_relaxed) != 0 ||
+        return serialDot.load(std::memory_order_acquire) != 0 ||
                keyboardDot.load(std::memory_order_relaxed) != 0;
     }
     bool dashClosed() const {
-        return serialDash.load(std::memory_order_relaxed) != 0 ||
+        return serialDash.load(std::memory_order_acquire) != 0 ||
                keyboardDash.load(std::memory_order_relaxed) != 0;
     }
 };
