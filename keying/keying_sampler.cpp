@@ -34,15 +34,15 @@ KeyingSampler::KeyingSampler(const PracticeSettings& settings, SharedFlags& flag
       flags_(flags),
       latinMode_(std::move(latinMode)),
       assembler_(sink, startTime) {
-    dot_.changed = startTime;
-    dash_.changed = startTime;
+    dot_ = openContact(startTime);
+    dash_ = openContact(startTime);
     phaseStart_ = startTime;
     lastSample_ = startTime;
 }
 
 void KeyingSampler::restart(std::uint32_t now) {
-    dot_ = Contact{false, false, now};
-    dash_ = Contact{false, false, now};
+    dot_ = openContact(now);
+    dash_ = openContact(now);
     previousKeyed_ = false;
     lastSample_ = now;
     keyerOn_ = false;
@@ -54,12 +54,13 @@ std::uint32_t KeyingSampler::changeTick(const Contact& c, std::uint32_t now) con
     const std::uint32_t dated = flags_.serialChangeTick.load(std::memory_order_relaxed);
     // Unsigned ages: a date no newer than the last change (a hand-worked contact, whose
     // writer dates nothing) or one ahead of this sample is not this change's.
-    return now - dated < now - c.changed ? dated : now;
+    return now - dated < now - c.datesFrom ? dated : now;
 }
 
 bool KeyingSampler::debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit) {
     if (raw != c.raw) {
         c.changed = changeTick(c, now);
+        c.datesFrom = c.changed;
         c.raw = raw;
     }
     c.hold = raw ? closingHoldTime(ks, unit) : openingHoldTime(ks, unit);

@@ -43,7 +43,15 @@ class KeyingSampler {
         bool debounced = false;
         std::uint32_t changed = 0;  // tick of the last raw change
         std::uint32_t hold = 1;     // ms the current raw state must last
+        // Dates no newer than this belong to an earlier change: the last change, or shortly
+        // before a restart, since a thread woken by a playback's start may see its first
+        // element late.
+        std::uint32_t datesFrom = 0;
     };
+    static constexpr std::uint32_t kRestartGrace = 10;  // ms
+    static Contact openContact(std::uint32_t now) {
+        return {false, false, now, 1, now - kRestartGrace};
+    }
 
     // True when the debounced state follows raw at this sample.
     bool debounce(Contact& c, bool raw, std::uint32_t now, int ks, std::uint32_t unit);

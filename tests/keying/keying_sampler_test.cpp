@@ -222,6 +222,24 @@ TEST(SamplerDatedContacts, SamplingEveryTwoMillisecondsKeepsEveryEdgeTick) {
     EXPECT_LT(coarse.samples * 10, steady.samples * 6);  // the point: far fewer wake-ups
 }
 
+// A keying thread woken by a playback's start may first sample after the first element began.
+TEST_F(SamplerTest, AChangeDatedJustBeforeARestartKeepsItsDate) {
+    auto firstEdge = [&](std::uint32_t datedAgo) {
+        open(50);
+        while (!flags.toneEdges.empty())
+            flags.toneEdges.pop();
+        flags.setSerialContact(flags.serialDot, true, now - datedAgo);
+        sampler.restart(now);
+        open(20);  // the serial dot stays closed
+        const std::uint32_t restarted = now - 20;
+        flags.setSerialContact(flags.serialDot, false, now);
+        open(300);
+        return flags.toneEdges.front().tick - restarted;
+    };
+    EXPECT_EQ(firstEdge(3), 2u);   // dated 3 ms before the restart, held 5
+    EXPECT_EQ(firstEdge(30), 6u);  // too old to be this change's: from the first sample
+}
+
 TEST_F(SamplerTest, HandKeyingSamplesEveryMillisecondAndIgnoresAnOldDate) {
     flags.PlaybackRunning.store(1);
     flags.setSerialContact(flags.serialDot, true, now + 1);
