@@ -86,14 +86,14 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-int runOnce(int wpm, const std::filesystem::path& file) {
+int runOnce(int wpm, int askedFrames, const std::filesystem::path& file) {
     Trainer t;
     prepare(t, wpm);
     BufferLog log;
     std::vector<std::int64_t> closes;  // steady µs of each contact closing
     int rate = 0, channels = 0, frames = 0;
     {
-        SdlAudioDevice device(t.settings(), t.flags(), t.audio());
+        SdlAudioDevice device(t.settings(), t.flags(), t.audio(), askedFrames);
         if (!device.isOpen()) {
             std::fprintf(stderr, "no sound device (set SDL_AUDIODRIVER=disk)\n");
             return 1;
@@ -164,6 +164,7 @@ int runOnce(int wpm, const std::filesystem::path& file) {
 int main(int argc, char** argv) {
     const int wpm = argc > 1 ? std::atoi(argv[1]) : 40;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
+    const int frames = argc > 3 ? std::atoi(argv[3]) : 0;  // 0: the program's own choice
     // In memory where the system has it: the disk driver's writes to a real disk stall its
     // thread now and then for tens of milliseconds, which says nothing about the program.
     std::error_code ec;
@@ -176,7 +177,7 @@ int main(int argc, char** argv) {
         setenv("SDL_AUDIODRIVER", "disk", 1);
     int status = 0;
     for (int i = 0; i < runs; ++i)
-        status |= runOnce(wpm, file);
+        status |= runOnce(wpm, frames, file);
     std::filesystem::remove(file);
     return status;
 }
