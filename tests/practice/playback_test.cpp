@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "practice/playback.h"
@@ -59,6 +61,32 @@ class PlaybackTest : public ::testing::Test {
         if (!current.empty())
             out.push_back(current);
         return out;
+    }
+
+    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // dated tick, contacts
+    // Plays two short telegrams at 25 WPM, moving on advance(playback, step number) ticks before
+    // each step; gives every contact change with its date, and the number of steps.
+    std::pair<Edges, int> datedEdges(
+        const std::function<std::uint32_t(const Playback&, int)>& advance) {
+        settings.WPM = 25;
+        document.installSet(
+            {{u"ア」", u"", u"", u"", u"", u"カ"}, {u"イ", u"", u"", u"", u"", u""}}, false);
+        auto contacts = [&] { return flags.serialDot.load() + 2 * flags.serialDash.load(); };
+        Playback playback(settings, flags, document, hooks);
+        Edges edges;
+        std::uint32_t t = 1000;
+        flags.PlaybackRunning = 1;
+        playback.begin(t, false);
+        int last = contacts();
+        int steps = 0;
+        for (;; ++steps) {
+            t += advance(playback, steps);
+            if (!playback.step(t))
+                break;
+            if (contacts() != last)
+                edges.emplace_back(flags.serialChangeTick.load(), last = contacts());
+        }
+        return {edges, steps};
     }
 
     PracticeSettings settings;
@@ -281,29 +309,9 @@ TEST(PlaybackStall, AStalledCallerLosesNoElement) {
 // A real-time caller sleeps until the playback next has something to do: the contacts must
 // change at the very ticks they change at when stepped every millisecond.
 TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
-    settings.WPM = 25;
-    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}, {u"イ", u"", u"", u"", u"", u""}},
-                        false);
-    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // tick, contacts
-    auto contacts = [&] { return flags.serialDot.load() + 2 * flags.serialDash.load(); };
-    auto run = [&](bool everyMs) {
-        Playback playback(settings, flags, document, hooks);
-        Edges edges;
-        std::uint32_t t = 1000;
-        flags.PlaybackRunning = 1;
-        playback.begin(t, false);
-        int last = -1;
-        int steps = 0;
-        do {
-            if (contacts() != last)
-                edges.emplace_back(t, last = contacts());
-            t += everyMs ? 1 : playback.ticksToNextEvent();
-            ++steps;
-        } while (playback.step(t));
-        return std::pair{edges, steps};
-    };
-    const auto [steady, everyMsSteps] = run(true);
-    const auto [sparse, sparseSteps] = run(false);
+    const auto [steady, everyMsSteps] = datedEdges([](const Playback&, int) { return 1u; });
+    const auto [sparse, sparseSteps] =
+        datedEdges([](const Playback& p, int) { return p.ticksToNextEvent(); });
     ASSERT_GT(steady.size(), 20u);
     EXPECT_EQ(sparse, steady);
     EXPECT_LT(sparseSteps * 10, everyMsSteps);  // the point of it: far fewer wake-ups
@@ -312,30 +320,12 @@ TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
 // A real-time caller wakes a tick or two after an event: the contact is still dated from the
 // event's own tick, and the schedule does not slip by the lateness.
 TEST_F(PlaybackTest, WakingATickOrTwoLateKeepsEveryDatedEdge) {
-    settings.WPM = 25;
-    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}, {u"イ", u"", u"", u"", u"", u""}},
-                        false);
-    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // dated tick, contacts
-    auto contacts = [&] { return flags.serialDot.load() + 2 * flags.serialDash.load(); };
-    auto run = [&](bool late) {
-        Playback playback(settings, flags, document, hooks);
-        Edges edges;
-        std::uint32_t t = 1000;
-        flags.PlaybackRunning = 1;
-        playback.begin(t, false);
-        int last = contacts();
-        for (std::uint32_t wake = 0;; ++wake) {
-            t += late ? playback.ticksToNextEvent() + wake % 3 : 1;
-            if (!playback.step(t))
-                break;
-            if (contacts() != last)
-                edges.emplace_back(flags.serialChangeTick.load(), last = contacts());
-        }
-        return edges;
-    };
-    const Edges onTime = run(false);
+    const auto onTime = datedEdges([](const Playback&, int) { return 1u; }).first;
+    const auto late = datedEdges([](const Playback& p, int wake) {
+                          return p.ticksToNextEvent() + static_cast<std::uint32_t>(wake % 3);
+                      }).first;
     ASSERT_GT(onTime.size(), 20u);
-    EXPECT_EQ(run(true), onTime);
+    EXPECT_EQ(late, onTime);
 }
 
 // A stall makes the step it lands in longer, never the following ones shorter: a gap cut short
