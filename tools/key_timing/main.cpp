@@ -1,6 +1,12 @@
 // Keys a fixed telegram in real time through the sound device (SDL's disk driver) and prints
 // how far its element and gap lengths stray from the simulated run of the same telegram, and
 // how long a contact takes to reach the device as sound.
+//
+// The disk driver has no clock of its own: it sleeps a whole number of milliseconds after each
+// buffer, so it takes audio some per cent slower than real time, and the program has to drop
+// that drift in the silences, which shortens gaps. Unless --driver-clock is given, the driver's
+// sleep is turned off and the tool clocks it instead, taking each buffer at the absolute time a
+// device running at its rate would, as a sound card does.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -17,6 +23,7 @@
 #include "audio/tone_bursts.h"
 #include "engine/simulated_run.h"
 #include "engine/trainer.h"
+#include "keying/deadline_sleep.h"
 
 namespace {
 
@@ -40,25 +47,56 @@ ToneTimeline simulated(int wpm, int rate) {
     return toneTimeline(audio.data(), audio.size(), 1, rate);
 }
 
+// A sound card's clock for a driver that has none: the audio thread is held until the time
+// the buffers taken so far would have finished playing at the device's rate. Audio thread only.
+class DeviceClock {
+  public:
+    void pace(int frames, int rate) {
+        const auto now = std::chrono::steady_clock::now();
+        // A stall the length of several buffers is an underrun: a device starts over.
+        if (frames_ == 0 || now - due() > 20ms) {
+            start_ = now;
+            frames_ = 0;
+        }
+        frames_ += frames;
+        rate_ = rate;
+        sleeper_.sleepUntil(due());
+    }
+
+  private:
+    std::chrono::steady_clock::time_point due() const {
+        return start_ + std::chrono::nanoseconds(frames_ * 1'000'000'000 / std::max(rate_, 1));
+    }
+
+    DeadlineSleeper sleeper_;
+    std::chrono::steady_clock::time_point start_{};
+    std::int64_t frames_ = 0;
+    int rate_ = 1;
+};
+
 // What the audio thread saw: each buffer's callback time and whether it carried sound.
 struct BufferLog {
     static constexpr std::size_t kCapacity = 1 << 20;
     std::vector<std::int64_t> at = std::vector<std::int64_t>(kCapacity);
     std::vector<char> sounding = std::vector<char>(kCapacity);
     std::atomic<std::size_t> count{0};
+    DeviceClock* clock = nullptr;  // set before the observer is
+    int rate = 0;
 
     static void observe(void* self, const float* samples, int frames, int channels,
                         std::int64_t us) {
         auto& log = *static_cast<BufferLog*>(self);
         const std::size_t i = log.count.load(std::memory_order_relaxed);
-        if (i >= kCapacity)
-            return;
-        bool loud = false;
-        for (int f = 0; f < frames && !loud; ++f)
-            loud = samples[f * channels] != 0.0f;
-        log.at[i] = us;
-        log.sounding[i] = loud ? 1 : 0;
-        log.count.store(i + 1, std::memory_order_release);
+        if (i < kCapacity) {
+            bool loud = false;
+            for (int f = 0; f < frames && !loud; ++f)
+                loud = samples[f * channels] != 0.0f;
+            log.at[i] = us;
+            log.sounding[i] = loud ? 1 : 0;
+            log.count.store(i + 1, std::memory_order_release);
+        }
+        if (log.clock)
+            log.clock->pace(frames, log.rate);
     }
 };
 
@@ -86,10 +124,11 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-int runOnce(int wpm, int askedFrames, const std::filesystem::path& file) {
+int runOnce(int wpm, int askedFrames, bool driverClock, const std::filesystem::path& file) {
     Trainer t;
     prepare(t, wpm);
     BufferLog log;
+    DeviceClock clock;
     std::vector<std::int64_t> closes;  // steady µs of each contact closing
     int rate = 0, channels = 0, frames = 0;
     {
@@ -101,6 +140,8 @@ int runOnce(int wpm, int askedFrames, const std::filesystem::path& file) {
         rate = device.sampleRate();
         channels = device.channels();
         frames = device.bufferFrames();
+        log.rate = rate;
+        log.clock = driverClock ? nullptr : &clock;
         device.setBufferObserver(&BufferLog::observe, &log);
         std::atomic<bool> watching{true};
         std::thread watcher([&] {
@@ -150,21 +191,30 @@ int runOnce(int wpm, int askedFrames, const std::filesystem::path& file) {
             latency.push_back(static_cast<double>(log.at[b] - c) / 1000.0);
     }
     std::printf(
-        "%d WPM, %d Hz, %d-frame buffers: %zu elements (simulated %zu); element deviation "
+        "%d WPM, %d Hz, %d-frame buffers, %s clock: %zu elements (simulated %zu); element "
+        "deviation "
         "mean %.2f worst %.2f ms; gap deviation mean %.2f worst %.2f ms; key to sound "
         "median %.2f p95 %.2f worst %.2f ms\n",
-        wpm, rate, frames, real.bursts.size(), sim.bursts.size(), elements.mean, elements.worst,
-        gaps.mean, gaps.worst, percentile(latency, 0.5), percentile(latency, 0.95),
-        percentile(latency, 1.0));
+        wpm, rate, frames, driverClock ? "driver's" : "device", real.bursts.size(),
+        sim.bursts.size(), elements.mean, elements.worst, gaps.mean, gaps.worst,
+        percentile(latency, 0.5), percentile(latency, 0.95), percentile(latency, 1.0));
     return real.bursts.size() == sim.bursts.size() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int wpm = argc > 1 ? std::atoi(argv[1]) : 40;
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
-    const int frames = argc > 3 ? std::atoi(argv[3]) : 0;  // 0: the program's own choice
+    bool driverClock = false;
+    std::vector<int> numbers;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--driver-clock")
+            driverClock = true;
+        else
+            numbers.push_back(std::atoi(argv[i]));
+    }
+    const int wpm = numbers.size() > 0 ? numbers[0] : 40;
+    const int runs = numbers.size() > 1 ? numbers[1] : 1;
+    const int frames = numbers.size() > 2 ? numbers[2] : 0;  // 0: the program's own choice
     // In memory where the system has it: the disk driver's writes to a real disk stall its
     // thread now and then for tens of milliseconds, which says nothing about the program.
     std::error_code ec;
@@ -175,9 +225,11 @@ int main(int argc, char** argv) {
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     if (!std::getenv("SDL_AUDIODRIVER"))
         setenv("SDL_AUDIODRIVER", "disk", 1);
+    if (!driverClock)
+        setenv("SDL_DISKAUDIODELAY", "0", 1);  // the tool's clock takes the driver's place
     int status = 0;
     for (int i = 0; i < runs; ++i)
-        status |= runOnce(wpm, frames, file);
+        status |= runOnce(wpm, frames, driverClock, file);
     std::filesystem::remove(file);
     return status;
 }
