@@ -6,26 +6,12 @@
 namespace quorvel {
 namespace {
 
-int clampPercent(int v) {
-    return std::clamp(v, 0, 100);
-}
-
 KeyingTolerances tolerancesOf(const PracticeSettings& s) {
     return {PracticeSettings::get(s.JudgeEase), PracticeSettings::get(s.ElementTolerance),
             PracticeSettings::get(s.KeySoftness), PracticeSettings::get(s.CharSpeedTolerance)};
 }
 
 }  // namespace
-
-std::uint32_t closingHoldTime(int keySoftness, std::uint32_t unit) {
-    const auto ms = static_cast<std::uint32_t>(8 - clampPercent(keySoftness) * 6 / 100);
-    return std::max<std::uint32_t>(1, std::min(ms, unit / 5));
-}
-
-std::uint32_t openingHoldTime(int keySoftness, std::uint32_t unit) {
-    const auto ms = static_cast<std::uint32_t>(3 + clampPercent(keySoftness) * 12 / 100);
-    return std::max<std::uint32_t>(1, std::min(ms, unit / 3));
-}
 
 KeyingSampler::KeyingSampler(const PracticeSettings& settings, SharedFlags& flags,
                              KeyingEventSink& sink, std::function<bool()> latinMode,

@@ -6,15 +6,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "keying/hold_times.h"
 #include "keying/shared_flags.h"
 #include "morse/character_assembler.h"
 #include "storage/settings.h"
 
 namespace quorvel {
-
-// Hold times in ms that a contact change must last before the debounced state follows it.
-std::uint32_t closingHoldTime(int keySoftness, std::uint32_t unit);
-std::uint32_t openingHoldTime(int keySoftness, std::uint32_t unit);
 
 class KeyingSampler {
   public:

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "keying/hold_times.h"
+#include "morse/character_assembler.h"
 #include "morse/code_tables.h"
 
 namespace quorvel {
@@ -187,6 +189,15 @@ void Playback::finish() {
     }
 }
 
+std::uint32_t Playback::madeUpLateness(const Step& s) const {
+    const std::uint32_t unit = unitForWpm(PracticeSettings::get(settings_.WPM));
+    const int ks = PracticeSettings::get(settings_.KeySoftness);
+    // A key closes a contact; every other step comes after a release.
+    const std::uint32_t hold =
+        s.kind == Step::Key ? closingHoldTime(ks, unit) : openingHoldTime(ks, unit);
+    return std::max(kMinMadeUpLateness, hold - 1);
+}
+
 std::uint32_t Playback::ticksToNextEvent() const {
     if (!active_)
         return 0;
@@ -235,7 +246,8 @@ bool Playback::step(std::uint32_t now) {
             // following steps short could close a gap up under the debounce and merge two
             // elements, so the rest of the schedule shifts. A wake-up a tick or two late is
             // made up: the contact is dated from the step's due tick, and the step ends on time.
-            if (remaining_ > 0 && budget > kMadeUpLateness)
+            // So is any lateness the sampler's debounce hold still covers.
+            if (remaining_ > 0 && budget > madeUpLateness(plan_[next_]))
                 budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
             // Held again after a pause released it.

@@ -186,7 +186,8 @@ TEST(SamplerDatedContacts, SamplingEveryTwoMillisecondsKeepsEveryEdgeTick) {
         std::vector<std::string> characters;
         int samples = 0;
     };
-    auto run = [&](bool everyMs) {
+    // lateBy: how long after its date the writer sets a closing and an opening.
+    auto run = [&](bool everyMs, std::uint32_t closingLate = 0, std::uint32_t openingLate = 0) {
         PracticeSettings settings;
         SharedFlags flags;
         Sink sink;
@@ -196,7 +197,9 @@ TEST(SamplerDatedContacts, SamplingEveryTwoMillisecondsKeepsEveryEdgeTick) {
         std::size_t next = 0;
         for (std::uint32_t t = 5000; t < 6400;) {
             // The writer's changes up to this tick, each dated with its own.
-            for (; next < script.size() && script[next].tick <= t; ++next) {
+            for (; next < script.size() &&
+                   script[next].tick + (script[next].closed ? closingLate : openingLate) <= t;
+                 ++next) {
                 const Change& c = script[next];
                 flags.setSerialContact(c.dash ? flags.serialDash : flags.serialDot, c.closed,
                                        c.tick);
@@ -220,6 +223,11 @@ TEST(SamplerDatedContacts, SamplingEveryTwoMillisecondsKeepsEveryEdgeTick) {
     EXPECT_EQ(coarse.elements, steady.elements);
     EXPECT_EQ(coarse.characters, steady.characters);
     EXPECT_LT(coarse.samples * 10, steady.samples * 6);  // the point: far fewer wake-ups
+
+    // A writer late by less than the hold (a stalled playback making it up) changes nothing.
+    const Result late = run(false, 4, 8);
+    EXPECT_EQ(late.edges, steady.edges);
+    EXPECT_EQ(late.elements, steady.elements);
 }
 
 // A keying thread woken by a playback's start may first sample after the first element began.
