@@ -14,8 +14,10 @@ namespace {
 
 constexpr int kPreferredRate = 48000;  // Hz, asked for when SDL cannot tell the device's own
 constexpr int kPreferredChannels = 2;
-// Margin on top of one buffer: the keying thread's 1 ms tick and the callback's jitter.
-constexpr int kLatencyMarginUs = 1500;
+// Margin on top of one buffer for the keying thread to queue an edge after its tick begins:
+// it wakes at the tick's start, mostly within 0.2 ms. Every microsecond of it is heard as
+// latency.
+constexpr int kLatencyMarginUs = 1000;
 // Drift from real time that is set right in the next silence, and that is set right at once.
 constexpr std::int64_t kSilentSlackUs = 500;
 constexpr std::int64_t kCatchUpUs = 40000;
