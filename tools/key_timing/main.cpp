@@ -53,7 +53,12 @@ class DeviceClock {
   public:
     void pace(int frames, int rate) {
         const auto now = std::chrono::steady_clock::now();
-        // A stall the length of several buffers is an underrun: a device starts over.
+        // A device keeps one buffer queued ahead: a buffer handed over later than that
+        // would have been a dropout.
+        if (frames_ > 0 &&
+            now - due() > std::chrono::nanoseconds(std::int64_t{frames} * 1'000'000'000 / rate))
+            dropouts.fetch_add(1, std::memory_order_relaxed);
+        // A stall the length of several buffers: the device starts over.
         if (frames_ == 0 || now - due() > 20ms) {
             start_ = now;
             frames_ = 0;
@@ -62,6 +67,8 @@ class DeviceClock {
         rate_ = rate;
         sleeper_.sleepUntil(due());
     }
+
+    std::atomic<int> dropouts{0};
 
   private:
     std::chrono::steady_clock::time_point due() const {
@@ -190,14 +197,16 @@ int runOnce(int wpm, int askedFrames, bool driverClock, const std::filesystem::p
         if (b < buffers)
             latency.push_back(static_cast<double>(log.at[b] - c) / 1000.0);
     }
+    const std::string dropouts =
+        driverClock ? "" : "; dropouts " + std::to_string(clock.dropouts.load());
     std::printf(
-        "%d WPM, %d Hz, %d-frame buffers, %s clock: %zu elements (simulated %zu); element "
-        "deviation "
-        "mean %.2f worst %.2f ms; gap deviation mean %.2f worst %.2f ms; key to sound "
-        "median %.2f p95 %.2f worst %.2f ms\n",
+        "%d WPM, %d Hz, %d-frame buffers, %s clock: %zu elements (simulated %zu); "
+        "element deviation mean %.2f worst %.2f ms; gap deviation mean %.2f worst %.2f "
+        "ms; key to sound median %.2f p95 %.2f worst %.2f ms%s\n",
         wpm, rate, frames, driverClock ? "driver's" : "device", real.bursts.size(),
         sim.bursts.size(), elements.mean, elements.worst, gaps.mean, gaps.worst,
-        percentile(latency, 0.5), percentile(latency, 0.95), percentile(latency, 1.0));
+        percentile(latency, 0.5), percentile(latency, 0.95), percentile(latency, 1.0),
+        dropouts.c_str());
     return real.bursts.size() == sim.bursts.size() ? 0 : 1;
 }
 
