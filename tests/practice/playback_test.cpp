@@ -317,11 +317,10 @@ TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
     EXPECT_LT(sparseSteps * 10, everyMsSteps);  // the point of it: far fewer wake-ups
 }
 
-// A real-time caller wakes a tick or two after an event: the contact is still dated from the
-// event's own tick, and the schedule does not slip by the lateness.
-// Lateness is made up while the sampler's debounce hold still covers it (at 25 WPM a closure
-// holds 5 ms at softness 50, 2 ms at 100), and a tick or two always; beyond, the schedule
-// shifts.
+// A real-time caller wakes after an event: the contact is still dated from the event's own
+// tick, and the schedule does not slip, while the sampler's debounce hold covers the lateness
+// (at 25 WPM a closure holds 5 ms at softness 50, 2 ms at 100; a tick or two always). Beyond,
+// the schedule shifts.
 TEST_F(PlaybackTest, LatenessTheDebounceHoldCoversKeepsEveryDatedEdge) {
     auto lateBy = [&](std::uint32_t most) {
         return datedEdges([most](const Playback& p, int wake) {

@@ -55,30 +55,28 @@ class DeviceClock {
         const auto now = std::chrono::steady_clock::now();
         // A device keeps one buffer queued ahead: a buffer handed over later than that
         // would have been a dropout.
-        if (frames_ > 0 &&
-            now - due() > std::chrono::nanoseconds(std::int64_t{frames} * 1'000'000'000 / rate))
+        const auto late = now - (start_ + length(frames_, rate));
+        if (frames_ > 0 && late > length(frames, rate))
             dropouts.fetch_add(1, std::memory_order_relaxed);
         // A stall the length of several buffers: the device starts over.
-        if (frames_ == 0 || now - due() > 20ms) {
+        if (frames_ == 0 || late > 20ms) {
             start_ = now;
             frames_ = 0;
         }
         frames_ += frames;
-        rate_ = rate;
-        sleeper_.sleepUntil(due());
+        sleeper_.sleepUntil(start_ + length(frames_, rate));
     }
 
     std::atomic<int> dropouts{0};
 
   private:
-    std::chrono::steady_clock::time_point due() const {
-        return start_ + std::chrono::nanoseconds(frames_ * 1'000'000'000 / std::max(rate_, 1));
+    static std::chrono::nanoseconds length(std::int64_t frames, int rate) {
+        return std::chrono::nanoseconds(frames * 1'000'000'000 / std::max(rate, 1));
     }
 
     DeadlineSleeper sleeper_;
     std::chrono::steady_clock::time_point start_{};
     std::int64_t frames_ = 0;
-    int rate_ = 1;
 };
 
 // What the audio thread saw: each buffer's callback time and whether it carried sound.
