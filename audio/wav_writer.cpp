@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <utility>
 
 namespace quorvel {
@@ -58,30 +56,16 @@ WavWriter::WavWriter(std::filesystem::path path, int sampleRate, int channels)
     if (sampleRate <= 0 || channels <= 0 || channels > 0xFFFF)
         throw std::runtime_error("cannot write " + path_.string() +
                                  ": invalid sample rate or channel count");
-    tempPath_ = path_;
-    tempPath_ += ".tmp";
-    errno = 0;
-    file_.open(tempPath_, std::ios::binary | std::ios::trunc);
-    if (!file_)
-        fail("cannot create");
-    const auto h = header(sampleRate_, channels_, 0);
-    file_.write(h.data(), static_cast<std::streamsize>(h.size()));
-    if (!file_)
-        fail("cannot write");
+    if (!file_.open(path_, OutputFile::Special::WriteThrough))
+        throw std::runtime_error(file_.error());
+    // A FIFO or device cannot take the lengths afterwards: it gets the largest, as a stream.
+    const auto h = header(sampleRate_, channels_,
+                          file_.direct() ? static_cast<std::uint32_t>(kMaxDataBytes) : 0);
+    if (!file_.write(std::string_view(h.data(), h.size())))
+        throw std::runtime_error(file_.error());
 }
 
-WavWriter::~WavWriter() {
-    if (finished_)
-        return;
-    file_.close();
-    std::error_code ignored;
-    std::filesystem::remove(tempPath_, ignored);
-}
-
-void WavWriter::fail(const char* what) {
-    const std::string reason = errno != 0 ? std::strerror(errno) : "I/O error";
-    throw std::runtime_error(std::string(what) + " " + path_.string() + ": " + reason);
-}
+WavWriter::~WavWriter() = default;
 
 void WavWriter::write(const float* samples, std::size_t frames) {
     if (finished_)
@@ -97,10 +81,8 @@ void WavWriter::write(const float* samples, std::size_t frames) {
         put16(chunk.data() + used, static_cast<std::uint16_t>(pcm16(samples[i])));
         used += 2;
         if (used == chunk.size() || i + 1 == frames * channels) {
-            errno = 0;
-            file_.write(chunk.data(), static_cast<std::streamsize>(used));
-            if (!file_)
-                fail("cannot write");
+            if (!file_.write(std::string_view(chunk.data(), used)))
+                throw std::runtime_error(file_.error());
             used = 0;
         }
     }
@@ -113,19 +95,10 @@ void WavWriter::finish() {
     const auto dataBytes =
         static_cast<std::uint32_t>(frames_ * static_cast<std::uint64_t>(channels_) * 2);
     const auto h = header(sampleRate_, channels_, dataBytes);
-    errno = 0;
-    file_.seekp(0);
-    file_.write(h.data(), static_cast<std::streamsize>(h.size()));
-    file_.flush();
-    if (!file_)
-        fail("cannot write");
-    file_.close();
-    if (file_.fail())
-        fail("cannot write");
-    std::error_code ec;
-    std::filesystem::rename(tempPath_, path_, ec);
-    if (ec)
-        throw std::runtime_error("cannot write " + path_.string() + ": " + ec.message());
+    if (!file_.direct() && !file_.writeAt(0, std::string_view(h.data(), h.size())))
+        throw std::runtime_error(file_.error());
+    if (!file_.commit(true))
+        throw std::runtime_error(file_.error());
     finished_ = true;
 }
 

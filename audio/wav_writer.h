@@ -1,18 +1,20 @@
-// Writes rendered audio to a 16-bit PCM WAV file for offline export. The file appears
-// whole or not at all: samples go to a temporary file beside it, renamed on finish().
+// Writes rendered audio to a 16-bit PCM WAV file for offline export. A file appears whole or
+// not at all (samples go to a temporary file beside it, renamed on finish()); a device or FIFO
+// is written as a stream.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+
+#include "storage/output_file.h"
 
 namespace quorvel {
 
 class WavWriter {
   public:
-    // Throws std::runtime_error naming the file when it cannot be created, or when the rate
-    // or channel count is not positive.
+    // Throws std::runtime_error naming the file when it cannot be created (an empty path, a
+    // directory), or when the rate or channel count is not positive.
     WavWriter(std::filesystem::path path, int sampleRate, int channels);
     // Without finish() the temporary file is removed and an existing file is left as it was.
     ~WavWriter();
@@ -29,11 +31,8 @@ class WavWriter {
     std::uint64_t framesWritten() const { return frames_; }
 
   private:
-    void fail(const char* what);
-
     std::filesystem::path path_;
-    std::filesystem::path tempPath_;
-    std::ofstream file_;
+    OutputFile file_;
     int sampleRate_;
     int channels_;
     std::uint64_t frames_ = 0;

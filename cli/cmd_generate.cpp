@@ -28,6 +28,10 @@ struct GenerateOptions {
 };
 
 int runGenerate(const GenerateOptions& o) {
+    if (o.out.empty()) {
+        std::fprintf(stderr, "quorvel-cli generate: --out needs a file name (it is empty)\n");
+        return 1;
+    }
     // Said before generating, and without the name of the temporary file a write would use.
     const std::filesystem::path outDir = std::filesystem::absolute(o.out).parent_path();
     std::error_code ec;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "practice/document.h"
-#include "storage/file_io.h"
+#include "storage/output_file.h"
 #include "storage/text_decode.h"
 #include "storage/text_util.h"
 #include "storage/utf.h"
@@ -217,7 +217,13 @@ bool writeTelegramFile(const std::filesystem::path& path, const TelegramList& re
     std::u16string text;
     if (!formatTelegramFile(records, latin, text, reason))
         return false;
-    return replaceFile(path, toUtf8(text), true, reason);
+    OutputFile out;
+    if (out.open(path, OutputFile::Special::WriteThrough) && out.write(toUtf8(text)) &&
+        out.commit(true))
+        return true;
+    if (reason)
+        *reason = out.error();
+    return false;
 }
 
 }  // namespace quorvel

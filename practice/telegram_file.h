@@ -41,7 +41,8 @@ bool loadTelegramFile(TelegramDocument& document, const std::filesystem::path& p
 bool formatTelegramFile(const TelegramList& records, bool latin, std::u16string& text,
                         std::string* reason = nullptr);
 
-// Writes the set as UTF-8 without a mark, replacing the file atomically.
+// Writes the set as UTF-8 without a mark: a regular file is replaced atomically, a device or
+// FIFO written directly. `reason` names the file.
 bool writeTelegramFile(const std::filesystem::path& path, const TelegramList& records, bool latin,
                        std::string* reason = nullptr);
 

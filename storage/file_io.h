@@ -6,10 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "storage/read_only_file.h"
+
 namespace quorvel {
 
-// The whole content; none when the file is missing or cannot be read.
-std::optional<std::string> readFileBytes(const std::filesystem::path& path);
+enum class ReadProblem { None, Missing, NotRegular, Unreadable };
+
+// The whole content; none when the file is missing, is not a regular file (a FIFO, device or
+// directory is refused without waiting) or cannot be read; `problem` says which.
+std::optional<std::string> readFileBytes(const std::filesystem::path& path,
+                                         ReadProblem* problem = nullptr);
+// In words, for messages.
+const char* describe(ReadProblem problem);
 
 enum class AppendResult { Created, Appended, Failed };
 
@@ -18,11 +26,13 @@ enum class AppendResult { Created, Appended, Failed };
 AppendResult appendToFile(const std::filesystem::path& path, std::string_view bytes,
                           std::string_view prefixIfCreated = {});
 
-// Replaces the file whole: the bytes go to a temporary file in the same directory, are flushed
-// to the disk when `sync` is set, and the temporary file is renamed over `path`. A crash leaves
-// either the old or the new content, never a mix. On failure the old file is untouched and
-// `error` (when given) says why.
+// Replaces the file whole: the bytes go to a uniquely named temporary file beside it, are
+// flushed to the disk when `sync` is set, and the temporary file is renamed over it. A crash
+// leaves either the old or the new content, never a mix. A symbolic link is followed, so the
+// file it names is replaced and the link stays; anything but a regular file is refused. On
+// failure the old file is untouched and `error` (when given) says why; `written` receives the
+// version of the new file.
 bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync = true,
-                 std::string* error = nullptr);
+                 std::string* error = nullptr, FileVersion* written = nullptr);
 
 }  // namespace quorvel

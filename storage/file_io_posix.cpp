@@ -1,11 +1,12 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 
 #include "storage/file_io.h"
+#include "storage/native_file.h"
 
 namespace quorvel {
 namespace {
@@ -43,10 +44,6 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::string describe(const char* what, const std::filesystem::path& path) {
-    return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
-}
-
 }  // namespace
 
 AppendResult appendToFile(const std::filesystem::path& path, std::string_view bytes,
@@ -77,42 +74,57 @@ AppendResult appendToFile(const std::filesystem::path& path, std::string_view by
     return AppendResult::Failed;
 }
 
-bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync,
-                 std::string* error) {
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temp = path;
-    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict for a literal
-    // prepended to a temporary string.
-    std::string suffix = ".";
-    suffix.append(std::to_string(::getpid()))
-        .append("-")
-        .append(std::to_string(counter.fetch_add(1, std::memory_order_relaxed)))
-        .append(".tmp");
-    temp += suffix;
-    auto fail = [&](const char* what, const std::filesystem::path& p) {
-        if (error)
-            *error = describe(what, p);
-        ::unlink(temp.c_str());
-        return false;
-    };
+namespace native {
 
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd.valid()) {
-        if (error)
-            *error = describe("cannot create", path);
-        return false;
+Handle createNew(const std::filesystem::path& path, const std::filesystem::path& modeOf) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return kNoHandle;
+    // The replacement keeps the permissions the user gave the file it replaces.
+    struct stat st {};
+    if (::stat(modeOf.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        static_cast<void>(::fchmod(fd, st.st_mode & 07777));
+    return fd;
+}
+
+Handle openExisting(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    return fd < 0 ? kNoHandle : fd;
+}
+
+bool writeAll(Handle h, std::string_view bytes) {
+    return quorvel::writeAll(static_cast<int>(h), bytes);
+}
+
+bool writeAt(Handle h, std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n =
+            ::pwrite(static_cast<int>(h), bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+        offset += static_cast<std::uint64_t>(n);
     }
-    if (!writeAll(fd.get(), bytes))
-        return fail("cannot write", path);
-    if (sync && ::fsync(fd.get()) != 0)
-        return fail("cannot flush", path);
-    if (!fd.close())
-        return fail("cannot write", path);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        return fail("cannot replace", path);
+    return true;
+}
+
+bool syncFile(Handle h) {
+    return ::fsync(static_cast<int>(h)) == 0;
+}
+
+bool closeFile(Handle h) {
+    return ::close(static_cast<int>(h)) == 0;
+}
+
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, bool sync) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return false;
     if (sync) {
         // The rename itself is only durable once the directory entry is on the disk.
-        std::filesystem::path dir = path.parent_path();
+        std::filesystem::path dir = to.parent_path();
         if (dir.empty())
             dir = ".";
         Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -121,5 +133,19 @@ bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool
     }
     return true;
 }
+
+void removeFile(const std::filesystem::path& path) {
+    ::unlink(path.c_str());
+}
+
+std::string lastError() {
+    return std::strerror(errno);
+}
+
+bool lastErrorWasExists() {
+    return errno == EEXIST;
+}
+
+}  // namespace native
 
 }  // namespace quorvel

@@ -1,9 +1,10 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <atomic>
+#include <string>
 
 #include "storage/file_io.h"
+#include "storage/native_file.h"
 
 namespace quorvel {
 namespace {
@@ -79,42 +80,62 @@ AppendResult appendToFile(const std::filesystem::path& path, std::string_view by
     return AppendResult::Failed;
 }
 
-bool replaceFile(const std::filesystem::path& path, std::string_view bytes, bool sync,
-                 std::string* error) {
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temp = path;
-    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict for a literal
-    // prepended to a temporary string.
-    std::wstring suffix = L".";
-    suffix.append(std::to_wstring(GetCurrentProcessId()))
-        .append(L"-")
-        .append(std::to_wstring(counter.fetch_add(1, std::memory_order_relaxed)))
-        .append(L".tmp");
-    temp += suffix;
-    auto fail = [&](const char* what) {
-        if (error)
-            *error = std::string(what) + " " + path.string();
-        DeleteFileW(temp.c_str());
-        return false;
-    };
+namespace native {
 
-    Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                         nullptr));
-    if (!h.valid()) {
-        if (error)
-            *error = "cannot create " + path.string();
-        return false;
-    }
-    if (!writeAll(h.get(), bytes))
-        return fail("cannot write");
-    if (sync && !FlushFileBuffers(h.get()))
-        return fail("cannot flush");
-    if (!h.close())
-        return fail("cannot write");
-    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (sync ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!MoveFileExW(temp.c_str(), path.c_str(), flags))
-        return fail("cannot replace");
-    return true;
+Handle createNew(const std::filesystem::path& path, const std::filesystem::path&) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(h);
 }
+
+Handle openExisting(const std::filesystem::path& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(h);
+}
+
+bool writeAll(Handle h, std::string_view bytes) {
+    return quorvel::writeAll(reinterpret_cast<HANDLE>(h), bytes);
+}
+
+bool writeAt(Handle h, std::uint64_t offset, std::string_view bytes) {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    LARGE_INTEGER back{};
+    HANDLE file = reinterpret_cast<HANDLE>(h);
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, &back, FILE_CURRENT) ||
+        !SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
+        return false;
+    const bool ok = quorvel::writeAll(file, bytes);
+    return SetFilePointerEx(file, back, nullptr, FILE_BEGIN) && ok;
+}
+
+bool syncFile(Handle h) {
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(h)) != 0;
+}
+
+bool closeFile(Handle h) {
+    return CloseHandle(reinterpret_cast<HANDLE>(h)) != 0;
+}
+
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, bool sync) {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (sync ? MOVEFILE_WRITE_THROUGH : 0);
+    return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
+}
+
+void removeFile(const std::filesystem::path& path) {
+    DeleteFileW(path.c_str());
+}
+
+std::string lastError() {
+    return "system error " + std::to_string(GetLastError());
+}
+
+bool lastErrorWasExists() {
+    const DWORD e = GetLastError();
+    return e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace native
 
 }  // namespace quorvel

@@ -9,6 +9,7 @@
 
 #include "storage/char_log.h"
 #include "storage/file_io.h"
+#include "storage/read_only_file.h"
 
 namespace quorvel {
 namespace {
@@ -18,6 +19,19 @@ struct Judgement {
     char16_t keyed;
     bool correct;
 };
+
+// The version of the file now at `path`; none when there is none. A file that cannot be
+// opened gets a version no read can have, so it never passes for the one last read.
+std::optional<FileVersion> versionOnDisk(const std::filesystem::path& path) {
+    ReadOnlyFile f(path);
+    if (f.isOpen())
+        return f.version();
+    if (f.state() == ReadOnlyFile::State::Missing)
+        return std::nullopt;
+    FileVersion unknown;
+    unknown.modified = -1;
+    return unknown;
+}
 
 std::uint32_t steadyTick() {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -61,9 +75,9 @@ struct LogWriter::State {
     std::mutex io;
     std::deque<PracticeRow> heldRows;
     std::deque<TextLogEntry> heldEntries;
-    std::vector<Judgement> unapplied;  // until the character log could be read
-    std::size_t unsavedJudgements = 0;
-    std::optional<CharLogTable> table;  // read once, when first needed
+    std::vector<Judgement> unapplied;         // until the character log holds them
+    std::optional<CharLogTable> table;        // what the file held when last read or written
+    std::optional<FileVersion> tableVersion;  // none: there was no file
     bool tableDirty = false;
     bool rewritten = false;
     std::uint32_t lastRewrite = 0;  // ms tick
@@ -114,7 +128,6 @@ LogWriter::State::Outcome LogWriter::State::write(std::optional<std::uint32_t> n
         for (auto& e : entries)
             heldEntries.push_back(std::move(e));
         unapplied.insert(unapplied.end(), judgements.begin(), judgements.end());
-        unsavedJudgements += judgements.size();
         rows.clear();
         entries.clear();
         judgements.clear();
@@ -151,26 +164,35 @@ LogWriter::State::Outcome LogWriter::State::write(std::optional<std::uint32_t> n
     if (due) {
         rewritten = true;
         lastRewrite = now;
+        // Another program may have rewritten or removed the log since this one last read or
+        // wrote it: start again from the disk, never from an older copy.
+        if (table && versionOnDisk(files.charLog) != tableVersion)
+            table.reset();
         if (!table) {
-            CharLogTable loaded;
-            if (const auto bytes = readFileBytes(files.charLog)) {
-                parseCharLog(*bytes, loaded);
+            ReadOnlyFile in(files.charLog);
+            std::string bytes;
+            if (in.readAll(bytes)) {
+                CharLogTable loaded;
+                parseCharLog(bytes, loaded);
                 table = std::move(loaded);
-            } else {
-                // A log that exists but cannot be read now must not be replaced by this run's
-                // counts alone.
-                std::error_code ec;
-                if (!std::filesystem::exists(files.charLog, ec) && !ec)
-                    table = std::move(loaded);
+                tableVersion = in.version();
+            } else if (in.state() == ReadOnlyFile::State::Missing) {
+                table.emplace();
+                tableVersion.reset();
             }
+            // A log that exists but cannot be read now must not be replaced by this run's
+            // counts alone.
         }
         if (table) {
+            CharLogTable next = *table;
             for (const Judgement& j : unapplied)
-                quorvel::addJudgement((*table)[j.model], j.keyed, j.correct);
-            unapplied.clear();
-            if (replaceFile(files.charLog, formatCharLog(*table), files.sync)) {
+                quorvel::addJudgement(next[j.model], j.keyed, j.correct);
+            FileVersion written;
+            if (replaceFile(files.charLog, formatCharLog(next), files.sync, nullptr, &written)) {
+                table = std::move(next);
+                tableVersion = written;
+                unapplied.clear();
                 tableDirty = false;
-                unsavedJudgements = 0;
             } else {
                 fail(files.charLog);
             }
@@ -187,7 +209,7 @@ LogWriter::State::Outcome LogWriter::State::write(std::optional<std::uint32_t> n
     }
     {
         std::lock_guard l(m);
-        held = heldRows.size() + heldEntries.size() + unsavedJudgements;
+        held = heldRows.size() + heldEntries.size() + unapplied.size();
     }
     if (failed && !reported) {
         reported = true;

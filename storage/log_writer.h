@@ -1,7 +1,8 @@
 // Writes the three practice logs away from the document lock: scoring queues rows and
 // judgements (no I/O), the writer appends them in order, keeps the character log in memory and
-// replaces it at most once a second and at the end of a set. A write that fails is kept and
-// tried again with the next one; the first failure is reported once.
+// replaces it at most once a second and at the end of a set; a log that changed on the disk
+// meanwhile is read again first. A write that fails is kept and tried again with the next one;
+// the first failure is reported once.
 #pragma once
 
 #include <atomic>

@@ -1,11 +1,12 @@
 #include "storage/practice_log.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
-#include <fstream>
 
 #include "storage/csv.h"
 #include "storage/file_io.h"
+#include "storage/read_only_file.h"
 #include "storage/text_util.h"
 #include "storage/utf.h"
 
@@ -124,8 +125,8 @@ void addPracticeRow(PracticeAggregate& sum, const std::vector<std::string>& f) {
 
 bool forEachPracticeLogLine(const std::filesystem::path& file,
                             const std::function<void(std::string_view)>& line) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    ReadOnlyFile in(file);
+    if (!in.isOpen())
         return false;
     constexpr std::size_t kChunk = 1 << 20;
     std::string buffer;
@@ -138,16 +139,12 @@ bool forEachPracticeLogLine(const std::filesystem::path& file,
             return;
         line(l);
     };
-    while (in) {
+    for (std::uint64_t at = 0;;) {
         std::size_t got = 0;
-        try {
-            in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-            got = static_cast<std::size_t>(in.gcount());
-        } catch (const std::ios_base::failure&) {
-            break;  // a read error ends the data like the end of the file
-        }
-        if (got == 0)
+        // A read error ends the data like the end of the file.
+        if (!in.readAt(at, chunk.data(), chunk.size(), got) || got == 0)
             break;
+        at += got;
         buffer.append(chunk.data(), got);
         if (first && buffer.size() >= kUtf8Mark.size()) {
             if (startsWith(buffer, kUtf8Mark))

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace quorvel {
 
@@ -19,21 +20,28 @@ struct FileVersion {
 
 class ReadOnlyFile {
   public:
-    // Opens regular files only: a directory or a device counts as unreadable.
+    enum class State { Open, Missing, NotRegular, Unreadable };
+
+    // Opens regular files only, without waiting: a directory, device, FIFO or socket is
+    // refused at once (NotRegular).
     explicit ReadOnlyFile(const std::filesystem::path& path);
     ~ReadOnlyFile();
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return state_ == State::Open; }
+    State state() const { return state_; }
     // Taken from the open handle, so it describes the very file being read.
     const FileVersion& version() const { return version_; }
     // Up to `size` bytes at `offset`; fewer at the end of the file. False on a read error.
     bool readAt(std::uint64_t offset, char* buffer, std::size_t size, std::size_t& got);
+    // The whole file from the start, read in pieces (it may be growing). False on a read error
+    // or when it does not fit in memory.
+    bool readAll(std::string& bytes);
 
   private:
     std::intptr_t handle_ = -1;
-    bool open_ = false;
+    State state_ = State::Unreadable;
     FileVersion version_;
 };
 

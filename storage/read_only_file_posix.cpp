@@ -3,24 +3,48 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "storage/native_file.h"
 #include "storage/read_only_file.h"
 
 namespace quorvel {
 
+namespace native {
+
+bool versionOf(Handle h, FileVersion& version) {
+    struct stat st {};
+    if (::fstat(static_cast<int>(h), &st) != 0)
+        return false;
+    version.device = static_cast<std::uint64_t>(st.st_dev);
+    version.index = static_cast<std::uint64_t>(st.st_ino);
+    version.size = static_cast<std::uint64_t>(st.st_size);
+    version.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL +
+                       static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return true;
+}
+
+}  // namespace native
+
 ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // Non-blocking, so that a FIFO in the file's place is refused rather than waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        state_ = errno == ENOENT || errno == ENOTDIR ? State::Missing : State::Unreadable;
         return;
+    }
     handle_ = fd;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd, &st) != 0) {
+        state_ = State::Unreadable;
         return;
-    version_.device = static_cast<std::uint64_t>(st.st_dev);
-    version_.index = static_cast<std::uint64_t>(st.st_ino);
-    version_.size = static_cast<std::uint64_t>(st.st_size);
-    version_.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL +
-                        static_cast<std::int64_t>(st.st_mtim.tv_nsec);
-    open_ = true;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        state_ = State::NotRegular;
+        return;
+    }
+    // Reads of a regular file never wait; the flag only served the open.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    native::versionOf(fd, version_);
+    state_ = State::Open;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -30,7 +54,7 @@ ReadOnlyFile::~ReadOnlyFile() {
 
 bool ReadOnlyFile::readAt(std::uint64_t offset, char* buffer, std::size_t size, std::size_t& got) {
     got = 0;
-    if (!open_)
+    if (!isOpen())
         return false;
     while (got < size) {
         const ssize_t n = ::pread(static_cast<int>(handle_), buffer + got, size - got,

@@ -1,43 +1,13 @@
 #include "storage/text_decode.h"
 
-#include <fstream>
-#include <new>
-#include <system_error>
-
+#include "storage/read_only_file.h"
 #include "storage/utf.h"
 
 namespace quorvel {
 
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string out;
-    try {
-        // Read in chunks rather than trusting the size: the file may be growing, or a pipe.
-        constexpr std::size_t kChunk = 64 * 1024;
-        std::size_t used = 0;
-        for (;;) {
-            out.resize(used + kChunk);
-            in.read(out.data() + used, static_cast<std::streamsize>(kChunk));
-            const auto got = in.gcount();
-            used += static_cast<std::size_t>(got);
-            if (in.bad())
-                return false;
-            if (!in)
-                break;  // end of file
-        }
-        out.resize(used);
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    bytes = std::move(out);
-    return true;
+    ReadOnlyFile in(path);
+    return in.readAll(bytes);
 }
 
 bool decodeText(std::string_view bytes, std::u16string& text) {
