@@ -81,6 +81,12 @@ package: deps-test build-release
 	cd build/release && cpack
 	dpkg -c build/release/quorvel_*.deb
 	tools/check-package build/release/quorvel_*.deb
+	lintian --fail-on error --display-level '>=warning' build/release/quorvel_*.deb
+
+# The package installed with apt on a clean Debian 12 root (made once by debootstrap, kept in
+# build/test-install) and tried there as a normal user, the window under Xvfb and openbox.
+test-install: package
+	tools/test-install build/release/quorvel_*.deb
 
 # Each parser's fuzz harness in turn, FUZZ_SECONDS each (CI: 60).
 FUZZ_SECONDS ?= 600
