@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <cstring>
 
 #include "storage/paths.h"
 #include "ui/main_window.h"
@@ -22,23 +23,57 @@ QSize parseSize(const QString& text) {
     return {w, h};
 }
 
+QString description() {
+    const quorvel::DataPaths paths = quorvel::DataPaths::fromSystem();
+    return QStringLiteral(
+               "Quorvel, a Morse telegraphy trainer.\n\n"
+               "Settings (telegram_practice.ini) and practice history are kept in one data "
+               "directory, now %1:\n"
+               "the --data-dir option, else $QUORVEL_DATA_DIR, else the program's own "
+               "directory when it already holds telegram_practice.ini or "
+               "telegram_practice_log.csv, else $XDG_DATA_HOME/quorvel (~/.local/share/quorvel)."
+               "\n\nEnvironment:\n"
+               "  QUORVEL_DATA_DIR  the data directory when --data-dir is not given\n"
+               "  XDG_DATA_HOME     where the per-user data directory is made\n"
+               "  SDL_AUDIODRIVER   the sound driver (pulseaudio, pipewire, alsa; dummy: none)\n"
+               "  QT_QPA_PLATFORM   the display platform (xcb, wayland; offscreen: none)")
+        .arg(QString::fromStdU16String(paths.dataDirectory().u16string()));
+}
+
+// --help and --version need no display, so they are answered before the window system starts.
+bool asksForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* name : {"--help", "-h", "-?", "--help-all", "--version", "-v"})
+            if (std::strcmp(argv[i], name) == 0)
+                return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quorvel, a Morse telegraphy trainer"));
+    parser.setApplicationDescription(description());
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Keep settings and logs in DIR."),
                                      QStringLiteral("DIR"));
-    const QCommandLineOption size(QStringLiteral("size"),
-                                  QStringLiteral("Open with a client area of WxH pixels."),
-                                  QStringLiteral("WxH"));
+    const QCommandLineOption size(
+        QStringLiteral("size"),
+        QStringLiteral("Open with a client area of WxH pixels, at least 200x150 (e.g. 770x560); "
+                       "without it the window fills the screen's work area."),
+        QStringLiteral("WxH"));
     parser.addOption(dataDir);
     parser.addOption(size);
+    if (asksForText(argc, argv)) {
+        const QCoreApplication text(argc, argv);
+        parser.process(text);  // prints and exits
+    }
+    QApplication app(argc, argv);
     parser.process(app);
 
     QSize client;

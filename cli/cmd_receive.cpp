@@ -8,6 +8,7 @@
 
 #include "audio/sdl/sdl_audio_device.h"
 #include "audio/wav_writer.h"
+#include "cli/cli.h"
 #include "cli/interrupt.h"
 #include "cli/practice_run.h"
 #include "engine/simulated_run.h"

@@ -46,6 +46,7 @@ int usageError(const char* name, const std::string& reason) {
 int runMain(int argc, char** argv) {
     CLI::App app(kProgramText, "quorvel-cli");
     app.footer(kProgramFooter);
+    app.set_version_flag("--version", "quorvel-cli " QUORVEL_VERSION);
     app.require_subcommand(0, 1);
     app.get_formatter()->column_width(34);
 
@@ -71,6 +72,9 @@ int runMain(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::cout << selected(app).help();
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << '\n';
         return 0;
     } catch (const CLI::ParseError& e) {
         if (dynamic_cast<const CLI::ExtrasError*>(&e) && app.get_subcommands().empty()) {

@@ -1,6 +1,9 @@
 #include "cli/practice_run.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli.h"
 
 #include "practice/scoring_text.h"
 #include "practice/telegram_file.h"
@@ -123,7 +126,7 @@ PracticeRun::PracticeRun(Token, const char* command, const PracticeRunOptions& o
             {"count", r.scoredCount}, {"correct", r.scoredCorrect}, {"wrong", r.scoredWrong},
             {"rate", r.rate},         {"points", r.points},         {"maxPoints", r.maxPoints},
             {"penalty", r.penalty},   {"grade", toUtf8(c.grade)},   {"message", toUtf8(c.message)}};
-        report.extras.push_back({"score", scoreLineForCli(r), std::move(score)});
+        report.extras.push_back({"score", scoreLineForCli(r), score.dump()});
     };
     trainer_->setView(view_.get());
 }

@@ -9,9 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "cli/cli.h"
 #include "cli/telegram_output.h"
 #include "engine/trainer.h"
+
+namespace CLI {
+class App;
+}
 
 namespace quorvel::cli {
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "cli/interrupt.h"

@@ -1,5 +1,7 @@
 #include "cli/telegram_output.h"
 
+#include <nlohmann/json.hpp>
+
 #include "storage/utf.h"
 
 namespace quorvel::cli {
@@ -88,7 +90,7 @@ void TelegramOutput::telegram(const TelegramReport& report) {
                 {"model", utf8(s.model)}, {"entered", utf8(s.entered)}, {"marks", utf8(s.marks)}};
         Json object{{"telegram", report.number}, {"sections", std::move(sections)}};
         for (const auto& extra : report.extras)
-            object[extra.key] = extra.json;
+            object[extra.key] = Json::parse(extra.json);
         writeJson(object);
         return;
     }

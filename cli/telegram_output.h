@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -29,7 +28,7 @@ struct TelegramReport {
     struct Extra {
         std::string key;
         std::string line;
-        nlohmann::ordered_json json;
+        std::string json;  // the member's value, as JSON text
     };
     std::vector<Extra> extras;
 };

@@ -6,7 +6,22 @@ set(qv_app_id org.quorvel.Quorvel)
 set(qv_res ${PROJECT_SOURCE_DIR}/resources)
 
 install(TARGETS quorvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${qv_res}/quorvel-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(WIN32)
+  install(FILES ${qv_res}/quorvel-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  # Compressed (gzip -n: no time stamp, so builds are reproducible) as Debian installs man pages
+  # and the changelog; the copyright file goes beside it.
+  set(qv_doc ${CMAKE_BINARY_DIR}/doc)
+  configure_file(${qv_res}/debian/changelog.in ${qv_doc}/changelog @ONLY)
+  add_custom_command(OUTPUT ${qv_doc}/quorvel-cli.1.gz ${qv_doc}/changelog.gz
+    COMMAND gzip -9nc ${qv_res}/quorvel-cli.1 > ${qv_doc}/quorvel-cli.1.gz
+    COMMAND gzip -9nc ${qv_doc}/changelog > ${qv_doc}/changelog.gz
+    DEPENDS ${qv_res}/quorvel-cli.1 ${qv_doc}/changelog)
+  add_custom_target(quorvel_docs ALL DEPENDS ${qv_doc}/quorvel-cli.1.gz ${qv_doc}/changelog.gz)
+  install(FILES ${qv_doc}/quorvel-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${qv_doc}/changelog.gz ${qv_res}/debian/copyright
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvel)
+endif()
 
 # The window is optional (QUORVEL_BUILD_GUI); its desktop files go with it.
 if(TARGET quorvel)

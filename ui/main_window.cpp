@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>

@@ -4,8 +4,8 @@
 
 #include "practice/document.h"
 #include "practice/scoring.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/recording_view.h"
+#include "tests/support/temp_dir.h"
 
 namespace quorvel::test {
 

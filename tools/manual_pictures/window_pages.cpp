@@ -51,9 +51,9 @@ struct Scene {
         if (ini.open(QIODevice::WriteOnly))
             ini.write("[Settings]\r\nFirstRun=0\r\n");
         ini.close();
-        session = std::make_unique<quorvel::ui::Session>(
-            quorvel::DataPaths(data.path().toStdString()), kWindow,
-            quorvel::ui::SessionOptions{false});
+        session =
+            std::make_unique<quorvel::ui::Session>(quorvel::DataPaths(data.path().toStdString()),
+                                                   kWindow, quorvel::ui::SessionOptions{false});
         auto& w = session->window();
         w.resize(kWindow);
         w.show();
@@ -112,13 +112,15 @@ QImage basicOperation() {
     c.receiveMode->click();
     c.rxStart->click();
     settle(4000);  // the playback fills the input paper for a few seconds
-    const QImage page = compose(
-        scene, QStringLiteral("基本操作：受信練習の実行中"),
-        {{rectOf(w, c.receiveMode).united(rectOf(w, c.sendMode)), QStringLiteral("受信・送信を選ぶ")},
-         {rectOf(w, c.rxStart), QStringLiteral("RX STARTで練習開始")},
-         {rectOf(w, c.modelPaper), QStringLiteral("お手本の電報（モールス音声で再生）")},
-         {rectOf(w, c.inputPaper), QStringLiteral("模擬受信された内容")},
-         {unite({rectOf(w, c.rxStop), rectOf(w, c.reset)}), QStringLiteral("RX STOPで停止、RESETでやり直し")}});
+    const QImage page =
+        compose(scene, QStringLiteral("基本操作：受信練習の実行中"),
+                {{rectOf(w, c.receiveMode).united(rectOf(w, c.sendMode)),
+                  QStringLiteral("受信・送信を選ぶ")},
+                 {rectOf(w, c.rxStart), QStringLiteral("RX STARTで練習開始")},
+                 {rectOf(w, c.modelPaper), QStringLiteral("お手本の電報（モールス音声で再生）")},
+                 {rectOf(w, c.inputPaper), QStringLiteral("模擬受信された内容")},
+                 {unite({rectOf(w, c.rxStop), rectOf(w, c.reset)}),
+                  QStringLiteral("RX STOPで停止、RESETでやり直し")}});
     c.rxStop->click();
     return page;
 }
@@ -127,18 +129,19 @@ QImage screenParts() {
     Scene scene;
     auto& c = scene.c();
     QWidget* w = &scene.window();
-    return compose(scene, QStringLiteral("画面の説明"),
-                   {{unite({rectOf(w, c.speedLabel), rectOf(w, c.speed)}), QStringLiteral("速度（WPM）")},
-                    {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
-                     QStringLiteral("周波数（Hz）")},
-                    {unite({rectOf(w, c.judgeEaseLabel), rectOf(w, c.judgeEase)}),
-                     QStringLiteral("判定しやすさ")},
-                    {rectOf(w, c.timbre), QStringLiteral("音色")},
-                    {rectOf(w, c.loadFile), QStringLiteral("電報読込")},
-                    {unite({rectOf(w, c.previousPage), rectOf(w, c.nextPage)}),
-                     QStringLiteral("前ページ／次ページ")},
-                    {rectOf(w, c.autoKeyer), QStringLiteral("AUTO（オートキー）")},
-                    {rectOf(w, c.ports), QStringLiteral("シリアルポート（Linuxでは /dev/ttyUSB0 など）")}});
+    return compose(
+        scene, QStringLiteral("画面の説明"),
+        {{unite({rectOf(w, c.speedLabel), rectOf(w, c.speed)}), QStringLiteral("速度（WPM）")},
+         {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
+          QStringLiteral("周波数（Hz）")},
+         {unite({rectOf(w, c.judgeEaseLabel), rectOf(w, c.judgeEase)}),
+          QStringLiteral("判定しやすさ")},
+         {rectOf(w, c.timbre), QStringLiteral("音色")},
+         {rectOf(w, c.loadFile), QStringLiteral("電報読込")},
+         {unite({rectOf(w, c.previousPage), rectOf(w, c.nextPage)}),
+          QStringLiteral("前ページ／次ページ")},
+         {rectOf(w, c.autoKeyer), QStringLiteral("AUTO（オートキー）")},
+         {rectOf(w, c.ports), QStringLiteral("シリアルポート（Linuxでは /dev/ttyUSB0 など）")}});
 }
 
 QImage practiceTips() {
@@ -151,8 +154,10 @@ QImage practiceTips() {
     settle(3000);
     const QImage page = compose(
         scene, QStringLiteral("練習のコツ：成績を見ながら練習"),
-        {{unite({rectOf(w, c.speedLabel), rectOf(w, c.speed)}), QStringLiteral("最初は低い速度から")},
-         {unite({rectOf(w, c.statusLine1), rectOf(w, c.statusLine2)}), QStringLiteral("打鍵と判定の状況")},
+        {{unite({rectOf(w, c.speedLabel), rectOf(w, c.speed)}),
+          QStringLiteral("最初は低い速度から")},
+         {unite({rectOf(w, c.statusLine1), rectOf(w, c.statusLine2)}),
+          QStringLiteral("打鍵と判定の状況")},
          {unite({rectOf(w, c.score), rectOf(w, c.accuracy)}), QStringLiteral("正答率・得点")},
          {rectOf(w, c.weakTelegram), QStringLiteral("苦手電報で苦手な文字を復習")},
          {rectOf(w, c.results), QStringLiteral("現在の成績で履歴を確認")}});
@@ -164,16 +169,16 @@ QImage soundSettings() {
     Scene scene;
     auto& c = scene.c();
     QWidget* w = &scene.window();
-    return compose(scene, QStringLiteral("音色・速度・周波数・設定"),
-                   {{unite({rectOf(w, c.speedLabel), rectOf(w, c.speed)}), QStringLiteral("速度（WPM）")},
-                    {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
-                     QStringLiteral("周波数（Hz）")},
-                    {unite({rectOf(w, c.judgeEaseLabel), rectOf(w, c.judgeEase)}),
-                     QStringLiteral("判定しやすさ 0 厳密・50 標準・100 寛容")},
-                    {rectOf(w, c.timbre), QStringLiteral("音色")},
-                    {rectOf(w, c.latin).united(rectOf(w, c.wabun)), QStringLiteral("欧文／和文")},
-                    {rectOf(w, c.receiveMode).united(rectOf(w, c.sendMode)),
-                     QStringLiteral("受信／送信")}});
+    return compose(
+        scene, QStringLiteral("音色・速度・周波数・設定"),
+        {{unite({rectOf(w, c.speedLabel), rectOf(w, c.speed)}), QStringLiteral("速度（WPM）")},
+         {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
+          QStringLiteral("周波数（Hz）")},
+         {unite({rectOf(w, c.judgeEaseLabel), rectOf(w, c.judgeEase)}),
+          QStringLiteral("判定しやすさ 0 厳密・50 標準・100 寛容")},
+         {rectOf(w, c.timbre), QStringLiteral("音色")},
+         {rectOf(w, c.latin).united(rectOf(w, c.wabun)), QStringLiteral("欧文／和文")},
+         {rectOf(w, c.receiveMode).united(rectOf(w, c.sendMode)), QStringLiteral("受信／送信")}});
 }
 
 QImage loadingAndPages() {
@@ -184,9 +189,10 @@ QImage loadingAndPages() {
     const QString file = scene.data.filePath(QStringLiteral("three.txt"));
     QFile out(file);
     if (out.open(QIODevice::WriteOnly)) {
-        const char* one = "[VALA]\r\n一\r\n[VALB]\r\nトウキヨウ\r\n[VALC]\r\n二\r\n[VALD]\r\n"
-                          "コ一〇、三〇\r\n[VALE]\r\nヤマダ　タロウ\r\n[TEXT]\r\n"
-                          "ゴケツコンオイワイモウシアゲマス」\r\n";
+        const char* one =
+            "[VALA]\r\n一\r\n[VALB]\r\nトウキヨウ\r\n[VALC]\r\n二\r\n[VALD]\r\n"
+            "コ一〇、三〇\r\n[VALE]\r\nヤマダ　タロウ\r\n[TEXT]\r\n"
+            "ゴケツコンオイワイモウシアゲマス」\r\n";
         for (int i = 0; i < 3; ++i)
             out.write(one);
     }
@@ -211,11 +217,12 @@ QImage autoKeyer() {
     if (!c.keyKeyer->isChecked())
         c.keyKeyer->click();
     settle(300);
-    return compose(scene, QStringLiteral("AUTO機能：横振り電鍵のオートキー"),
-                   {{rectOf(w, c.sendMode), QStringLiteral("送信モード")},
-                    {rectOf(w, c.autoKeyer), QStringLiteral("AUTO：短点側＝DSR／Jキー、長点側＝CTS／Kキー")},
-                    {rectOf(w, c.keyKeyer), QStringLiteral("キー電鍵：J・Kキーで打鍵")},
-                    {rectOf(w, c.ports), QStringLiteral("外部電鍵のシリアルポート")}});
+    return compose(
+        scene, QStringLiteral("AUTO機能：横振り電鍵のオートキー"),
+        {{rectOf(w, c.sendMode), QStringLiteral("送信モード")},
+         {rectOf(w, c.autoKeyer), QStringLiteral("AUTO：短点側＝DSR／Jキー、長点側＝CTS／Kキー")},
+         {rectOf(w, c.keyKeyer), QStringLiteral("キー電鍵：J・Kキーで打鍵")},
+         {rectOf(w, c.ports), QStringLiteral("外部電鍵のシリアルポート")}});
 }
 
 QImage troubleshooting() {
@@ -226,8 +233,10 @@ QImage troubleshooting() {
                    {{unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
                      QStringLiteral("音が出ない：周波数・音色・PCの音量")},
                     {rectOf(w, c.timbre), QStringLiteral("音色")},
-                    {rectOf(w, c.ports), QStringLiteral("COMが反応しない：ポート（Linux: /dev/ttyUSB0）と配線")},
-                    {rectOf(w, c.latin).united(rectOf(w, c.wabun)), QStringLiteral("文字が合わない：欧文／和文")},
+                    {rectOf(w, c.ports),
+                     QStringLiteral("COMが反応しない：ポート（Linux: /dev/ttyUSB0）と配線")},
+                    {rectOf(w, c.latin).united(rectOf(w, c.wabun)),
+                     QStringLiteral("文字が合わない：欧文／和文")},
                     {rectOf(w, c.message), QStringLiteral("メッセージ行")}});
 }
 
