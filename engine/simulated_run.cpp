@@ -48,8 +48,7 @@ std::uint32_t SimulatedRun::receive(std::uint32_t tailMs) {
     trainer_.document().view().showMessage(u"受信中");
     trainer_.keying().restartTiming(now_);
     const std::uint32_t begin = now_;
-    flags.PlaybackRunning.store(1, std::memory_order_release);
-    playback_.begin(now_, false);
+    playback_.begin(now_, false, flags.beginPlaybackRun());
     while (playback_.active())
         step();
     for (std::uint32_t i = 0; i < tailMs; ++i)

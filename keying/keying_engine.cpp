@@ -16,8 +16,7 @@ std::uint32_t KeyingEngine::tickNow() {
 void KeyingEngine::Sink::post(const KeyingEvent& event) {
     // The Latin lead-in is judged when it is keyed, not when the consumer gets to it: behind a
     // result card it would land in the next telegram.
-    if (event.kind != KeyingEventKind::Element && document_.latinMode() &&
-        flags_.LeadInActive.load(std::memory_order_acquire) != 0)
+    if (event.kind != KeyingEventKind::Element && document_.latinMode() && flags_.leadInActive())
         return;
     queue_.post(event);
 }

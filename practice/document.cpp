@@ -521,6 +521,27 @@ void TelegramDocument::advanceToTelegram(int number) {
     repaintBoth();
 }
 
+void TelegramDocument::enterPlaybackBlank(int run, const std::function<bool()>& spaceExpected) {
+    // Asked and entered under one lock, so the decoder's own word gap cannot add a second
+    // blank in between.
+    Lock l = lock();
+    const bool expected = spaceExpected && spaceExpected();
+    if (expected && flags_.runCurrent(run))
+        enterCharacter(u' ');
+}
+
+void TelegramDocument::showPlaybackTelegram(int run, int number) {
+    Lock l = lock();
+    if (flags_.runCurrent(run))
+        advanceToTelegram(number);
+}
+
+void TelegramDocument::showPlaybackMessage(int run, const std::u16string& text) {
+    Lock l = lock();
+    if (flags_.runCurrent(run))
+        view().showMessage(text);
+}
+
 void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t mark) {
     const auto p = static_cast<std::size_t>(pos);
     if (!goOn() && p < sp.enteredText.size()) {
@@ -540,7 +561,7 @@ void TelegramDocument::enterCharacter(char16_t c) {
     if (pos_.telegramFinished)
         return;
     const bool latin = latinMode();
-    if (latin && flags_.LeadInActive.load(std::memory_order_relaxed) != 0)
+    if (latin && flags_.leadInActive())
         return;
     if (!latin) {
         // An empty or already complete section would otherwise hold the cursor for ever.

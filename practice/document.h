@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -186,6 +187,14 @@ class TelegramDocument {
     // telegram `number`, page 0. Already there, only the page returns to 0. The playback and
     // the closing of a result card both use it, in either order.
     void advanceToTelegram(int number);
+
+    // A playback run's commands. Each carries its run and is dropped unless that run is still
+    // the current one when the lock is held, so a playback that stalled anywhere in a step
+    // writes nothing into the run started meanwhile.
+    // A blank of the Latin model, entered when spaceExpected() says the reception is at one.
+    void enterPlaybackBlank(int run, const std::function<bool()>& spaceExpected);
+    void showPlaybackTelegram(int run, int number);
+    void showPlaybackMessage(int run, const std::u16string& text);
 
   private:
     struct Cache {

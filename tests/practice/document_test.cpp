@@ -174,12 +174,30 @@ TEST_F(DocumentTest, LatinBlanksAreFilledBeforeTheNextCharacter) {
 }
 
 TEST_F(DocumentTest, LeadInIgnoresCharactersInLatinOnly) {
-    flags.LeadInActive = 1;
+    flags.LeadInActive = flags.beginPlaybackRun();
     doc.enterCharacter(u'一');
     EXPECT_EQ(doc.progress().sections[Preamble].enteredText, u"一");
     doc.switchLanguage(true);
     doc.enterCharacter(u'1');
     EXPECT_TRUE(doc.progress().sections[Preamble].enteredText.empty());
+    flags.beginPlaybackRun();  // the lead-in's run is over: a late flag does not count
+    doc.enterCharacter(u'1');
+    EXPECT_EQ(doc.progress().sections[Preamble].enteredText, u"1");
+}
+
+TEST_F(DocumentTest, CommandsOfAnEndedPlaybackRunAreDropped) {
+    doc.installSet({{u"ア", u"", u"", u"", u"", u""}, {u"イ", u"", u"", u"", u"", u""}}, false);
+    const int old = flags.beginPlaybackRun();
+    const int current = flags.beginPlaybackRun();
+    doc.showPlaybackTelegram(old, 2);
+    doc.showPlaybackMessage(old, u"デモ送信：電鍵を離す");
+    EXPECT_EQ(doc.telegramNumber(), 1);
+    EXPECT_TRUE(view.messages.empty() || view.lastMessage() != u"デモ送信：電鍵を離す");
+    doc.showPlaybackTelegram(current, 2);
+    EXPECT_EQ(doc.telegramNumber(), 2);
+    flags.PlaybackRunning = 0;  // stopped
+    doc.showPlaybackTelegram(current, 1);
+    EXPECT_EQ(doc.telegramNumber(), 2);
 }
 
 TEST_F(DocumentTest, StepBackInBothSectionKinds) {
