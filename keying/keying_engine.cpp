@@ -109,9 +109,14 @@ void KeyingEngine::consumerLoop() {
             auto event = queue_.take();
             if (!event)
                 break;
-            decoder_.handle(*event);
+            apply(*event);
         }
     }
+}
+
+void KeyingEngine::apply(const KeyingEvent& event) {
+    if (event.generation == flags_.keyingGeneration.load(std::memory_order_acquire))
+        decoder_.handle(event);
 }
 
 bool KeyingEngine::step(std::uint32_t now) {
@@ -128,7 +133,7 @@ std::size_t KeyingEngine::drain() {
         auto event = queue_.take();
         if (!event)
             break;
-        decoder_.handle(*event);
+        apply(*event);
         ++handled;
     }
     return handled;

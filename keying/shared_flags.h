@@ -52,6 +52,10 @@ struct SharedFlags {
     // than from its own later sample.
     std::atomic<std::uint32_t> serialChangeTick{0};
 
+    // Bumped to clear the keying queue: the sampler starts afresh when it sees a new value, so
+    // a character cut by a stop is dropped, and the consumer drops events of an older one.
+    std::atomic<std::uint32_t> keyingGeneration{0};
+
     std::atomic<int> ToneKeyDown{0};        // 1 while the tone sounds
     ToneEdgeRing toneEdges;                 // its edges with their ticks, for the audio callback
     std::atomic<int> BandEffectsActive{0};  // band chain on during a run

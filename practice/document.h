@@ -210,6 +210,20 @@ class TelegramDocument {
         int generation = 0;
     };
 
+    // While a receive run plays, paging only browses: the practice position stays on the
+    // telegram being received, and the papers show this page until the next character.
+    struct Browse {
+        int telegramNumber = 1;
+        int page = 0;
+    };
+    bool receiving() const;
+    // Moves the browsed page; false at either end of the set.
+    bool browse(int step);
+    // Makes the browsed page the practice's own (paging after the run).
+    void adoptBrowse();
+    PageLabels labelsFor(int index, int page) const;
+    TelegramModel modelOf(int index) const;
+
     bool spaceExpectedLocked() const;
     const TelegramModel& cachedModel() const;
     void rebuildSavedIfNeeded();
@@ -242,6 +256,7 @@ class TelegramDocument {
     mutable Cache cache_;
     int generation_ = 0;
     std::optional<PendingResult> pending_;
+    std::optional<Browse> browse_;
     // Mirrors pending_ for readers that take no lock (the consumer's hold, the window).
     std::atomic<bool> resultPending_{false};
 };

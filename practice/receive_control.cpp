@@ -162,7 +162,9 @@ void ReceiveControl::togglePause() {
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) == 0) {
         flags_.PlaybackPaused.store(1, std::memory_order_release);
         wakePlayback();
-        clearLine();
+        // The queue is kept: the character in progress goes on after the resume.
+        flags_.zeroContacts();
+        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         document_.view().showMessage(u"一旦停止中");
         document_.view().pauseChanged(true);
     } else {
@@ -181,8 +183,9 @@ void ReceiveControl::stop() {
 
 void ReceiveControl::halt() {
     flags_.PlaybackPaused.store(0, std::memory_order_release);
+    // Ends whichever run plays, this control's thread or a simulated one.
+    flags_.PlaybackRunning.store(0, std::memory_order_release);
     if (thread_.joinable()) {
-        flags_.PlaybackRunning.store(0, std::memory_order_release);
         wakePlayback();
         std::unique_lock lock(run_->mutex);
         const bool ended = run_->finished.wait_for(lock, kStopWait, [&] { return run_->done; });
