@@ -36,20 +36,34 @@ void SimulatedRun::step() {
 }
 
 std::uint32_t SimulatedRun::receive(std::uint32_t tailMs) {
+    return play(false, tailMs);
+}
+
+std::uint32_t SimulatedRun::demo(std::uint32_t tailMs) {
+    return play(true, tailMs);
+}
+
+std::uint32_t SimulatedRun::play(bool demo, std::uint32_t tailMs) {
     ReceiveControl& control = trainer_.receive();
     control.stop();
     auto& flags = trainer_.flags();
-    flags.DemoMode.store(0, std::memory_order_relaxed);
-    startBandEffects(flags);
+    if (!demo)
+        startBandEffects(flags);
     if (clock_)
         clock_->setNow(now_);
     trainer_.document().reset();
     trainer_.document().setPageFollow(true);
-    trainer_.document().view().showMessage(u"受信中");
+    if (demo) {
+        PracticeSettings::set(trainer_.settings().Mode, 1);
+        trainer_.document().view().showMessage(u"デモ送信開始：J=短点 / K=長点");
+    } else {
+        trainer_.document().view().showMessage(u"受信中");
+    }
     trainer_.keying().restartTiming(now_);
     const std::uint32_t begin = now_;
-    flags.PlaybackRunning.store(1, std::memory_order_release);
-    playback_.begin(now_, false);
+    const int run = flags.beginPlaybackRun();
+    flags.DemoMode.store(demo ? run : 0, std::memory_order_relaxed);
+    playback_.begin(now_, demo, run);
     while (playback_.active())
         step();
     for (std::uint32_t i = 0; i < tailMs; ++i)

@@ -30,11 +30,15 @@ class SimulatedRun {
     // A whole receive run as RX START starts it in receive mode, until the playback ends and
     // tailMs more have passed. Returns the milliseconds simulated.
     std::uint32_t receive(std::uint32_t tailMs = 500);
+    // The same for a demo sending (デモ送信).
+    std::uint32_t demo(std::uint32_t tailMs = 500);
     // One millisecond of the engine at the current tick, then the tick moves on.
     void step();
     Playback& playback() { return playback_; }
 
   private:
+    std::uint32_t play(bool demo, std::uint32_t tailMs);
+
     Trainer& trainer_;
     ManualScoringClock* clock_;
     Playback playback_;

@@ -47,7 +47,7 @@ void KeyingDecoder::decodeCharacter(std::string_view code) {
         return;
     const bool latin = document_.latinMode();
     if (latin) {
-        if (flags_.LeadInActive.load(std::memory_order_relaxed) != 0)
+        if (flags_.leadInActive())
             return;
         if (code == kSignalCorrection && goOn()) {
             document_.stepBack();

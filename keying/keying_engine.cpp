@@ -16,8 +16,7 @@ std::uint32_t KeyingEngine::tickNow() {
 void KeyingEngine::Sink::post(const KeyingEvent& event) {
     // The Latin lead-in is judged when it is keyed, not when the consumer gets to it: behind a
     // result card it would land in the next telegram.
-    if (event.kind != KeyingEventKind::Element && document_.latinMode() &&
-        flags_.LeadInActive.load(std::memory_order_acquire) != 0)
+    if (event.kind != KeyingEventKind::Element && document_.latinMode() && flags_.leadInActive())
         return;
     queue_.post(event);
 }
@@ -110,9 +109,14 @@ void KeyingEngine::consumerLoop() {
             auto event = queue_.take();
             if (!event)
                 break;
-            decoder_.handle(*event);
+            apply(*event);
         }
     }
+}
+
+void KeyingEngine::apply(const KeyingEvent& event) {
+    if (event.generation == flags_.keyingGeneration.load(std::memory_order_acquire))
+        decoder_.handle(event);
 }
 
 bool KeyingEngine::step(std::uint32_t now) {
@@ -129,7 +133,7 @@ std::size_t KeyingEngine::drain() {
         auto event = queue_.take();
         if (!event)
             break;
-        decoder_.handle(*event);
+        apply(*event);
         ++handled;
     }
     return handled;

@@ -51,7 +51,12 @@ class KeyingEngine {
     void restartTiming(std::uint32_t now);
 
     // --- shared with the playback and the sending control ------------------------------
-    void clearQueue() { queue_.clearQueue(); }
+    // Empties the queue for good: what the keying thread still posts from before (a
+    // character cut by a stop) is dropped too, and the sampler starts afresh.
+    void clearQueue() {
+        flags_.keyingGeneration.fetch_add(1, std::memory_order_acq_rel);
+        queue_.clearQueue();
+    }
     KeyingEventQueue& queue() { return queue_; }
     bool spaceExpected() const { return document_.spaceExpectedNow(); }
     const KeyingSampler& sampler() const { return sampler_; }
@@ -82,6 +87,8 @@ class KeyingEngine {
 
     void keyingLoop();
     void consumerLoop();
+    // Handles an event unless a clear came after it was timed.
+    void apply(const KeyingEvent& event);
 
     SharedFlags& flags_;
     TelegramDocument& document_;

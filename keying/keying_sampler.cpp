@@ -19,7 +19,9 @@ KeyingSampler::KeyingSampler(const PracticeSettings& settings, SharedFlags& flag
     : settings_(settings),
       flags_(flags),
       latinMode_(std::move(latinMode)),
-      assembler_(sink, startTime) {
+      stamp_(sink),
+      assembler_(stamp_, startTime) {
+    stamp_.generation = flags.keyingGeneration.load(std::memory_order_acquire);
     dot_ = openContact(startTime);
     dash_ = openContact(startTime);
     phaseStart_ = startTime;
@@ -33,11 +35,13 @@ void KeyingSampler::restart(std::uint32_t now) {
     lastSample_ = now;
     keyerOn_ = false;
     keyerDot_ = keyerDash_ = false;
+    paused_ = false;
+    offset_ = 0;
     assembler_.clear(now);
 }
 
 std::uint32_t KeyingSampler::changeTick(const Contact& c, std::uint32_t now) const {
-    const std::uint32_t dated = flags_.serialChangeTick.load(std::memory_order_relaxed);
+    const std::uint32_t dated = flags_.serialChangeTick.load(std::memory_order_relaxed) - offset_;
     // Unsigned ages: a date no newer than the last change (a hand-worked contact, whose
     // writer dates nothing) or one ahead of this sample is not this change's.
     return now - dated < now - c.datesFrom ? dated : now;
@@ -89,12 +93,24 @@ bool KeyingSampler::autoKeyer(std::uint32_t now, std::uint32_t unit) {
     return keyerOn_;
 }
 
-bool KeyingSampler::step(std::uint32_t now) {
+bool KeyingSampler::step(std::uint32_t tick) {
+    const std::uint32_t generation = flags_.keyingGeneration.load(std::memory_order_acquire);
+    if (generation != stamp_.generation) {
+        stamp_.generation = generation;
+        restart(tick);
+    }
     if (flags_.PlaybackPaused.load(std::memory_order_relaxed) != 0) {
-        flags_.setToneKeyDown(false, now);
-        restart(now);
+        flags_.setToneKeyDown(false, tick);
+        if (!paused_)
+            pausedAt_ = tick;
+        paused_ = true;
         return false;
     }
+    if (paused_) {
+        paused_ = false;
+        offset_ += tick - pausedAt_;
+    }
+    const std::uint32_t now = tick - offset_;
     const std::uint32_t unit = unitForWpm(PracticeSettings::get(settings_.WPM));
     const int ks = PracticeSettings::get(settings_.KeySoftness);
     const bool dotFlipped = debounce(dot_, flags_.dotClosed(), now, ks, unit);
@@ -113,7 +129,7 @@ bool KeyingSampler::step(std::uint32_t now) {
                 age = std::min(age, now - (c->changed + c->hold));
         edge = now - age;
     }
-    flags_.setToneKeyDown(keyed, edge);
+    flags_.setToneKeyDown(keyed, edge + offset_);
 
     if (keyed && !previousKeyed_) {
         assembler_.keyDown(edge);

@@ -20,8 +20,9 @@ class KeyingSampler {
                   std::function<bool()> latinMode, std::uint32_t startTime);
 
     // One sample at tick now. False while PlaybackPaused holds the keying idle (the real thread
-    // then waits 2 ms before the next sample).
-    bool step(std::uint32_t now);
+    // then waits 2 ms before the next sample). A pause freezes the timing: the character in
+    // progress goes on after the resume as if the paused time had not passed.
+    bool step(std::uint32_t tick);
 
     // Forgets every contact, keyer and character state as a pause does, without the flag.
     void restart(std::uint32_t now);
@@ -35,6 +36,22 @@ class KeyingSampler {
     const CharacterAssembler& assembler() const { return assembler_; }
 
   private:
+    // Stamps each event with the keying generation it was timed in.
+    class Stamp final : public KeyingEventSink {
+      public:
+        explicit Stamp(KeyingEventSink& next) : next_(next) {}
+        void post(const KeyingEvent& event) override {
+            KeyingEvent e = event;
+            e.generation = generation;
+            next_.post(e);
+        }
+        bool spaceExpected() override { return next_.spaceExpected(); }
+        std::uint32_t generation = 0;
+
+      private:
+        KeyingEventSink& next_;
+    };
+
     struct Contact {
         bool raw = false;
         bool debounced = false;
@@ -60,6 +77,7 @@ class KeyingSampler {
     const PracticeSettings& settings_;
     SharedFlags& flags_;
     std::function<bool()> latinMode_;
+    Stamp stamp_;
     CharacterAssembler assembler_;
 
     Contact dot_;
@@ -72,6 +90,10 @@ class KeyingSampler {
     std::uint32_t phaseStart_ = 0;
     bool keyerDot_ = false;  // debounced contacts of the previous sample
     bool keyerDash_ = false;
+    // The sampler keeps its own time, the tick less the paused milliseconds so far.
+    bool paused_ = false;
+    std::uint32_t pausedAt_ = 0;  // tick
+    std::uint32_t offset_ = 0;    // ms
 };
 
 }  // namespace quorvel

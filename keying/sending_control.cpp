@@ -84,7 +84,6 @@ bool SendingControl::togglePause() {
         flags_.PlaybackPaused.store(1, std::memory_order_release);
         flags_.zeroContacts();
         flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
-        keying_.clearQueue();
         document_.view().showMessage(u"一旦停止中");
         document_.view().pauseChanged(true);
         return true;

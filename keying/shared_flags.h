@@ -52,15 +52,47 @@ struct SharedFlags {
     // than from its own later sample.
     std::atomic<std::uint32_t> serialChangeTick{0};
 
+    // Bumped to clear the keying queue: the sampler starts afresh when it sees a new value, so
+    // a character cut by a stop is dropped, and the consumer drops events of an older one.
+    std::atomic<std::uint32_t> keyingGeneration{0};
+
     std::atomic<int> ToneKeyDown{0};        // 1 while the tone sounds
     ToneEdgeRing toneEdges;                 // its edges with their ticks, for the audio callback
     std::atomic<int> BandEffectsActive{0};  // band chain on during a run
 
+    // A playback run's identity while it runs (0: none). Everything a playback writes is
+    // checked against it, so a playback that ends late never writes into the run after it.
     std::atomic<int> PlaybackRunning{0};
     std::atomic<int> PlaybackPaused{0};
+    // The demo's run (1 while one is being started), 0 otherwise.
     std::atomic<int> DemoMode{0};
+    // The run playing a Latin lead-in; it counts only while that run is the current one.
     std::atomic<int> LeadInActive{0};
     std::atomic<int> serialKeysOpen{0};  // serial keys whose lines are being followed
+
+    // A new run identity, made current: any run before it has ended.
+    int beginPlaybackRun() {
+        int run = nextRun_.fetch_add(1, std::memory_order_relaxed);
+        if (run <= 0) {  // wrapped after two billion runs
+            nextRun_.store(kFirstRun + 1, std::memory_order_relaxed);
+            run = kFirstRun;
+        }
+        PlaybackRunning.store(run, std::memory_order_release);
+        return run;
+    }
+    bool runCurrent(int run) const {
+        return run != 0 && PlaybackRunning.load(std::memory_order_acquire) == run;
+    }
+    // Ends `run` if it is still the current one; false when something else already ended it
+    // (a stop, or a newer run), in which case the caller must leave the shared state alone.
+    static bool endIfCurrent(std::atomic<int>& flag, int run) {
+        return run != 0 && flag.compare_exchange_strong(run, 0, std::memory_order_acq_rel);
+    }
+    bool endPlaybackRun(int run) { return endIfCurrent(PlaybackRunning, run); }
+    bool leadInActive() const {
+        const int run = LeadInActive.load(std::memory_order_acquire);
+        return run != 0 && run == PlaybackRunning.load(std::memory_order_acquire);
+    }
 
     // Whoever starts something the keying thread must sample (keyboard keying, a playback, a
     // serial key) says so here, after setting its flag.
@@ -106,6 +138,10 @@ struct SharedFlags {
         return serialDash.load(std::memory_order_acquire) != 0 ||
                keyboardDash.load(std::memory_order_relaxed) != 0;
     }
+
+  private:
+    static constexpr int kFirstRun = 1000;  // apart from the 1 a bare test run stores
+    std::atomic<int> nextRun_{kFirstRun};
 };
 
 }  // namespace quorvel

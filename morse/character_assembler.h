@@ -51,6 +51,9 @@ struct KeyingEvent {
     std::uint32_t duration = 0;                      // ms, element events
     std::uint32_t time = 0;                          // tick of posting
     std::array<char, kMaxEventCode + 1> codeText{};  // character events, NUL-terminated
+    // The keying generation it was timed in: the consumer drops events of an older one, so
+    // a cleared queue stays clear of what the keying thread posted meanwhile.
+    std::uint32_t generation = 0;
 
     std::string_view code() const { return std::string_view(codeText.data()); }
 

@@ -302,22 +302,38 @@ void TelegramDocument::clampPage() {
 }
 
 PageLabels TelegramDocument::labelsOf() const {
+    if (browse_)
+        return labelsFor(browse_->telegramNumber - 1, browse_->page);
+    return labelsFor(currentIndex(), pos_.page);
+}
+
+PageLabels TelegramDocument::labelsFor(int index, int page) const {
     int before = 0;
     int total = 0;
     for (int i = 0; i < telegramCount(); ++i) {
         const int pages = telegramPagesOf(i);
-        if (i < currentIndex())
+        if (i < index)
             before += pages;
         total += pages;
     }
-    const std::u16string global = decimalText(before + pos_.page + 1);
+    const std::u16string global = decimalText(before + page + 1);
     const std::u16string all = decimalText(std::max(1, total));
-    const int pages = std::max(modelPagesOf(currentIndex()), inputPages());
+    const int pages = telegramPagesOf(index);
     PageLabels labels;
     labels.paper = global + u"/" + all;
-    labels.centre = decimalText(pos_.telegramNumber) + u"通目 " + decimalText(pos_.page + 1) +
-                    u"/" + decimalText(pages) + u"ページ  全体 " + global + u"/" + all;
+    labels.centre = decimalText(index + 1) + u"通目 " + decimalText(page + 1) + u"/" +
+                    decimalText(pages) + u"ページ  全体 " + global + u"/" + all;
     return labels;
+}
+
+TelegramModel TelegramDocument::modelOf(int index) const {
+    if (index == currentIndex())
+        return cachedModel();
+    TelegramModel m;
+    const TelegramRecord r = record(index);
+    for (int s = 0; s < kSectionCount; ++s)
+        m.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latinMode());
+    return m;
 }
 
 PageLabels TelegramDocument::pageLabels() {
@@ -336,6 +352,14 @@ PracticeSnapshot TelegramDocument::snapshot() const {
     s.model = cachedModel();
     s.progress = live_;
     s.labels = labelsOf();
+    if (browse_ && browse_->telegramNumber != pos_.telegramNumber) {
+        const int index = browse_->telegramNumber - 1;
+        s.position.telegramNumber = browse_->telegramNumber;
+        s.model = modelOf(index);
+        s.progress = savedProgress(index);
+    }
+    if (browse_)
+        s.position.page = browse_->page;
     return s;
 }
 
@@ -348,6 +372,7 @@ int TelegramDocument::practiceGeneration() const {
 
 void TelegramDocument::startNewPractice() {
     generation_ += 1;
+    browse_.reset();
     pending_.reset();
     resultPending_.store(false, std::memory_order_release);
 }
@@ -395,9 +420,57 @@ void TelegramDocument::repaintBoth() {
 
 // --- operations --------------------------------------------------------------------------
 
+bool TelegramDocument::receiving() const {
+    return flags_.PlaybackRunning.load(std::memory_order_acquire) != 0 &&
+           flags_.DemoMode.load(std::memory_order_relaxed) == 0;
+}
+
+bool TelegramDocument::browse(int step) {
+    Browse b = browse_.value_or(Browse{pos_.telegramNumber, pos_.page});
+    const int pages = telegramPagesOf(b.telegramNumber - 1);
+    if (step < 0 && b.page > 0) {
+        b.page = std::min(b.page, pages) - 1;
+    } else if (step < 0 && b.telegramNumber >= 2) {
+        b.telegramNumber -= 1;
+        b.page = telegramPagesOf(b.telegramNumber - 1) - 1;
+    } else if (step > 0 && b.page + 1 < pages) {
+        b.page += 1;
+    } else if (step > 0 && b.telegramNumber < telegramCount()) {
+        b.telegramNumber += 1;
+        b.page = 0;
+    } else {
+        return false;
+    }
+    if (b.telegramNumber == pos_.telegramNumber && b.page == pos_.page)
+        browse_.reset();
+    else
+        browse_ = b;
+    return true;
+}
+
+void TelegramDocument::adoptBrowse() {
+    if (!browse_)
+        return;
+    const Browse b = *browse_;
+    browse_.reset();
+    if (b.telegramNumber != pos_.telegramNumber) {
+        pos_.telegramNumber = b.telegramNumber;
+        loadProgress();
+    }
+    pos_.page = b.page;
+}
+
 void TelegramDocument::previousPage() {
     Lock l = lock();
     saveProgress();
+    if (receiving()) {
+        if (browse(-1)) {
+            refreshPageLabels();
+            repaintBoth();
+        }
+        return;
+    }
+    adoptBrowse();
     if (pos_.page > 0) {
         pos_.page -= 1;
     } else if (pos_.telegramNumber >= 2) {
@@ -415,6 +488,14 @@ void TelegramDocument::previousPage() {
 void TelegramDocument::nextPage() {
     Lock l = lock();
     saveProgress();
+    if (receiving()) {
+        if (browse(+1)) {
+            refreshPageLabels();
+            repaintBoth();
+        }
+        return;
+    }
+    adoptBrowse();
     if (pos_.page + 1 < std::max(modelPages(), inputPages())) {
         pos_.page += 1;
     } else if (pos_.telegramNumber < telegramCount()) {
@@ -431,6 +512,7 @@ void TelegramDocument::nextPage() {
 
 void TelegramDocument::nextTelegram() {
     Lock l = lock();
+    browse_.reset();
     saveProgress();
     scoring_->clearTelegramScore();
     pos_.section = 0;
@@ -506,6 +588,7 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
 
 void TelegramDocument::advanceToTelegram(int number) {
     Lock l = lock();
+    browse_.reset();
     number = std::clamp(number, 1, telegramCount());
     if (number != pos_.telegramNumber) {
         saveProgress();
@@ -519,6 +602,27 @@ void TelegramDocument::advanceToTelegram(int number) {
     pos_.page = 0;
     refreshPageLabels();
     repaintBoth();
+}
+
+void TelegramDocument::enterPlaybackBlank(int run, const std::function<bool()>& spaceExpected) {
+    // Asked and entered under one lock, so the decoder's own word gap cannot add a second
+    // blank in between.
+    Lock l = lock();
+    const bool expected = spaceExpected && spaceExpected();
+    if (expected && flags_.runCurrent(run))
+        enterCharacter(u' ');
+}
+
+void TelegramDocument::showPlaybackTelegram(int run, int number) {
+    Lock l = lock();
+    if (flags_.runCurrent(run))
+        advanceToTelegram(number);
+}
+
+void TelegramDocument::showPlaybackMessage(int run, const std::u16string& text) {
+    Lock l = lock();
+    if (flags_.runCurrent(run))
+        view().showMessage(text);
 }
 
 void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t mark) {
@@ -539,8 +643,13 @@ void TelegramDocument::enterCharacter(char16_t c) {
     Lock l = lock();
     if (pos_.telegramFinished)
         return;
+    if (browse_) {
+        // The papers follow the reception again.
+        browse_.reset();
+        repaintBoth();
+    }
     const bool latin = latinMode();
-    if (latin && flags_.LeadInActive.load(std::memory_order_relaxed) != 0)
+    if (latin && flags_.leadInActive())
         return;
     if (!latin) {
         // An empty or already complete section would otherwise hold the cursor for ever.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -187,6 +188,14 @@ class TelegramDocument {
     // the closing of a result card both use it, in either order.
     void advanceToTelegram(int number);
 
+    // A playback run's commands. Each carries its run and is dropped unless that run is still
+    // the current one when the lock is held, so a playback that stalled anywhere in a step
+    // writes nothing into the run started meanwhile.
+    // A blank of the Latin model, entered when spaceExpected() says the reception is at one.
+    void enterPlaybackBlank(int run, const std::function<bool()>& spaceExpected);
+    void showPlaybackTelegram(int run, int number);
+    void showPlaybackMessage(int run, const std::u16string& text);
+
   private:
     struct Cache {
         int telegramNumber = -1;
@@ -200,6 +209,20 @@ class TelegramDocument {
         int telegramNumber = 0;
         int generation = 0;
     };
+
+    // While a receive run plays, paging only browses: the practice position stays on the
+    // telegram being received, and the papers show this page until the next character.
+    struct Browse {
+        int telegramNumber = 1;
+        int page = 0;
+    };
+    bool receiving() const;
+    // Moves the browsed page; false at either end of the set.
+    bool browse(int step);
+    // Makes the browsed page the practice's own (paging after the run).
+    void adoptBrowse();
+    PageLabels labelsFor(int index, int page) const;
+    TelegramModel modelOf(int index) const;
 
     bool spaceExpectedLocked() const;
     const TelegramModel& cachedModel() const;
@@ -233,6 +256,7 @@ class TelegramDocument {
     mutable Cache cache_;
     int generation_ = 0;
     std::optional<PendingResult> pending_;
+    std::optional<Browse> browse_;
     // Mirrors pending_ for readers that take no lock (the consumer's hold, the window).
     std::atomic<bool> resultPending_{false};
 };

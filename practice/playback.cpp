@@ -24,7 +24,7 @@ Playback::Playback(const PracticeSettings& settings, SharedFlags& flags, Telegra
     : settings_(settings), flags_(flags), document_(document), hooks_(std::move(hooks)) {}
 
 bool Playback::running() const {
-    return !cancelled() && flags_.PlaybackRunning.load(std::memory_order_acquire) != 0;
+    return !cancelled() && flags_.runCurrent(run_);
 }
 
 void Playback::clearContacts() {
@@ -34,8 +34,10 @@ void Playback::clearContacts() {
         hooks_.clearQueue();
 }
 
-void Playback::begin(std::uint32_t now, bool demo) {
-    if (cancelled())
+void Playback::begin(std::uint32_t now, bool demo, int run) {
+    run_ = run != 0 ? run : flags_.PlaybackRunning.load(std::memory_order_acquire);
+    active_ = false;
+    if (!running())
         return;
     clearContacts();
     set_ = document_.currentSet();
@@ -145,26 +147,24 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             const std::uint32_t length =
                 hooks_.elementLength ? hooks_.elementLength(nominal, s.dash, at) : nominal;
             if (demo_)
-                document_.view().showMessage(s.dash ? u"デモ送信：長点  Kキー / CTS"
-                                                    : u"デモ送信：短点  Jキー / DSR");
+                document_.showPlaybackMessage(
+                    run_, s.dash ? u"デモ送信：長点  Kキー / CTS" : u"デモ送信：短点  Jキー / DSR");
             flags_.setSerialContact(s.dash ? flags_.serialDash : flags_.serialDot, true, at);
             return length;
         }
         case Step::Wait:
             return static_cast<std::uint32_t>(s.units) * unit + s.ms;
-        case Step::Blank: {
-            // Checked and entered under one lock, so the decoder's own word gap cannot add a
-            // second blank in between.
-            auto lock = document_.lock();
-            if (hooks_.spaceExpected && hooks_.spaceExpected())
-                document_.enterCharacter(u' ');
+        case Step::Blank:
+            document_.enterPlaybackBlank(run_, hooks_.spaceExpected);
             return 0;
-        }
         case Step::LeadIn:
-            flags_.LeadInActive.store(s.arg, std::memory_order_release);
+            if (s.arg != 0)
+                flags_.LeadInActive.store(run_, std::memory_order_release);
+            else
+                SharedFlags::endIfCurrent(flags_.LeadInActive, run_);
             return 0;
         case Step::ShowTelegram:
-            document_.advanceToTelegram(s.arg);
+            document_.showPlaybackTelegram(run_, s.arg);
             return 0;
     }
     return 0;
@@ -175,16 +175,19 @@ void Playback::leave(const Step& s, std::uint32_t at) {
         return;
     flags_.setSerialContact(s.dash ? flags_.serialDash : flags_.serialDot, false, at);
     if (demo_)
-        document_.view().showMessage(u"デモ送信：電鍵を離す");
+        document_.showPlaybackMessage(run_, u"デモ送信：電鍵を離す");
 }
 
 void Playback::finish() {
-    flags_.LeadInActive.store(0, std::memory_order_release);
-    clearContacts();
-    flags_.PlaybackRunning.store(0, std::memory_order_release);
     active_ = false;
+    // A run ended by a stop leaves the line to the stop, which clears it itself.
+    if (flags_.endPlaybackRun(run_))
+        clearContacts();
+    if (cancelled())
+        return;
+    SharedFlags::endIfCurrent(flags_.LeadInActive, run_);
     if (demo_) {
-        flags_.DemoMode.store(0, std::memory_order_relaxed);
+        SharedFlags::endIfCurrent(flags_.DemoMode, run_);
         document_.view().showMessage(u"デモ送信終了");
     }
 }

@@ -35,9 +35,10 @@ class Playback {
     Playback(const PracticeSettings& settings, SharedFlags& flags, TelegramDocument& document,
              PlaybackHooks hooks);
 
-    // Starts a run over the document's current set at tick now. The caller sets
-    // PlaybackRunning first: a stop that comes before the run begins is not undone.
-    void begin(std::uint32_t now, bool demo);
+    // Starts run `run` (SharedFlags::beginPlaybackRun; 0: the one PlaybackRunning holds) over
+    // the document's current set at tick now. A run that has already ended does nothing: a
+    // stop that comes before the run begins is not undone.
+    void begin(std::uint32_t now, bool demo, int run = 0);
     // Advances the run to tick now; false once it has ended, finished or stopped.
     bool step(std::uint32_t now);
     bool active() const { return active_; }
@@ -88,6 +89,7 @@ class Playback {
     TelegramDocument& document_;
     PlaybackHooks hooks_;
     const std::atomic<bool>* cancelled_ = nullptr;
+    int run_ = 0;
 
     SharedTelegramList set_;  // the set the run started with, kept alive
     bool latin_ = false;

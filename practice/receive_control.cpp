@@ -14,6 +14,7 @@ struct ReceiveControl::Run {
     bool woken = false;  // a stop or a resume that the sleeping thread must see
     std::condition_variable wake;
     std::atomic<bool> cancelled{false};
+    int id = 0;  // the run's identity (SharedFlags::beginPlaybackRun)
 };
 
 struct ReceiveControl::Lingering {
@@ -69,15 +70,18 @@ bool ReceiveControl::lingering() {
 
 bool ReceiveControl::launch(bool demo, const char16_t* failure) {
     reapLingering();
-    flags_.PlaybackRunning.store(1, std::memory_order_release);
+    const int id = flags_.beginPlaybackRun();
+    if (demo)
+        flags_.DemoMode.store(id, std::memory_order_relaxed);
     flags_.keyingWake.notify();
     auto run = std::make_shared<Run>();
+    run->id = id;
     try {
         thread_ = std::thread([this, run, demo] { playbackLoop(*run, demo); });
     } catch (const std::system_error&) {
-        flags_.PlaybackRunning.store(0, std::memory_order_release);
+        flags_.endPlaybackRun(id);
         if (demo)
-            flags_.DemoMode.store(0, std::memory_order_relaxed);
+            SharedFlags::endIfCurrent(flags_.DemoMode, id);
         document_.view().messageBox(u"ERROR", failure, MessageIcon::Error);
         return false;
     }
@@ -95,7 +99,7 @@ void ReceiveControl::playbackLoop(Run& run, bool demo) {
     playback.setCancelFlag(&run.cancelled);
     auto stepped = SteadyClock::now();
     std::uint32_t tick = clock_();
-    playback.begin(tick, demo);
+    playback.begin(tick, demo, run.id);
     for (;;) {
         const std::uint32_t ticks =
             std::clamp<std::uint32_t>(playback.ticksToNextEvent(), 1, Playback::kPausedPollMs);
@@ -158,7 +162,9 @@ void ReceiveControl::togglePause() {
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) == 0) {
         flags_.PlaybackPaused.store(1, std::memory_order_release);
         wakePlayback();
-        clearLine();
+        // The queue is kept: the character in progress goes on after the resume.
+        flags_.zeroContacts();
+        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         document_.view().showMessage(u"一旦停止中");
         document_.view().pauseChanged(true);
     } else {
@@ -177,8 +183,9 @@ void ReceiveControl::stop() {
 
 void ReceiveControl::halt() {
     flags_.PlaybackPaused.store(0, std::memory_order_release);
+    // Ends whichever run plays, this control's thread or a simulated one.
+    flags_.PlaybackRunning.store(0, std::memory_order_release);
     if (thread_.joinable()) {
-        flags_.PlaybackRunning.store(0, std::memory_order_release);
         wakePlayback();
         std::unique_lock lock(run_->mutex);
         const bool ended = run_->finished.wait_for(lock, kStopWait, [&] { return run_->done; });

@@ -162,7 +162,7 @@ TEST_F(DecoderTest, TelegramSeparatorIsSilentInJapaneseAndLeadInIsDiscarded) {
     EXPECT_TRUE(scoring.keyed.empty());
 
     latinSet();
-    flags.LeadInActive.store(1);
+    flags.LeadInActive.store(flags.beginPlaybackRun());
     decoder.decodeCharacter("....");
     decoder.decodeCharacter(kSignalBT);
     EXPECT_TRUE(scoring.keyed.empty());

@@ -142,22 +142,43 @@ TEST_F(SamplerTest, AutoKeyerDotPressedDuringADash) {
     EXPECT_EQ(runs[1], 80u);
 }
 
-TEST_F(SamplerTest, PauseDropsTheCharacterInProgressAndSilences) {
+// The gap of a pause is not a character gap: a dash cut by a 10 s pause is finished after the
+// resume and read with the rest of its character.
+TEST_F(SamplerTest, PauseFreezesTheCharacterInProgressAndSilences) {
     open(20);
     key(80);
     open(80);
-    key(240);  // held while the pause comes
+    key(100);  // held while the pause comes
     flags.PlaybackPaused.store(1);
-    open(10);
+    open(10000);
     EXPECT_EQ(flags.ToneKeyDown.load(), 0);
     key(100);  // contacts are ignored while paused
     EXPECT_EQ(flags.ToneKeyDown.load(), 0);
+    EXPECT_TRUE(sink.characters().empty());
     flags.PlaybackPaused.store(0);
+    key(140);  // the rest of the dash
+    EXPECT_EQ(flags.ToneKeyDown.load(), 1);
+    open(300);
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{".-"}));
+    EXPECT_EQ(sink.elements().back(), 244u);  // 240 keyed, +4 of the debounce holds
+}
+
+// A stop clears the queue: the character it cut is never posted, and one timed before the
+// clear but posted after it carries the old generation.
+TEST_F(SamplerTest, ClearedQueueCutsTheCharacterInProgress) {
+    open(20);
+    key(80);
+    open(80);
+    key(100);
+    flags.keyingGeneration.fetch_add(1);
     open(500);
     EXPECT_TRUE(sink.characters().empty());
-    key(240);
+    EXPECT_EQ(flags.ToneKeyDown.load(), 0);
+    key(80);
     open(300);
-    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"-"}));
+    ASSERT_EQ(sink.characters(), (std::vector<std::string>{"."}));
+    EXPECT_EQ(sink.events.back().generation, 1u);
+    EXPECT_EQ(sink.events.front().generation, 0u);
 }
 
 TEST_F(SamplerTest, SpeedChangeTakesEffectAtTheNextSample) {

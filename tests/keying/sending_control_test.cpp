@@ -139,7 +139,8 @@ TEST_F(SendingControlTest, StopReleasesEverything) {
     EXPECT_EQ(view.messages.size(), shown);
 }
 
-TEST_F(SendingControlTest, PauseSilencesAndEmptiesTheQueue) {
+// A character already decoded is still judged after the resume: the pause keeps the queue.
+TEST_F(SendingControlTest, PauseSilencesAndKeepsTheQueue) {
     flags.keyboardDot.store(1);
     flags.ToneKeyDown.store(1);
     engine.queue().post(KeyingEvent::wordGap(0));
@@ -147,7 +148,7 @@ TEST_F(SendingControlTest, PauseSilencesAndEmptiesTheQueue) {
     EXPECT_EQ(flags.PlaybackPaused.load(), 1);
     EXPECT_EQ(flags.keyboardDot.load(), 0);
     EXPECT_EQ(flags.ToneKeyDown.load(), 0);
-    EXPECT_EQ(engine.queue().size(), 0u);
+    EXPECT_EQ(engine.queue().size(), 1u);
     EXPECT_EQ(view.lastMessage(), u"一旦停止中");
     EXPECT_FALSE(control().togglePause());
     EXPECT_EQ(flags.PlaybackPaused.load(), 0);

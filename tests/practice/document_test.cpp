@@ -174,12 +174,63 @@ TEST_F(DocumentTest, LatinBlanksAreFilledBeforeTheNextCharacter) {
 }
 
 TEST_F(DocumentTest, LeadInIgnoresCharactersInLatinOnly) {
-    flags.LeadInActive = 1;
+    flags.LeadInActive = flags.beginPlaybackRun();
     doc.enterCharacter(u'一');
     EXPECT_EQ(doc.progress().sections[Preamble].enteredText, u"一");
     doc.switchLanguage(true);
     doc.enterCharacter(u'1');
     EXPECT_TRUE(doc.progress().sections[Preamble].enteredText.empty());
+    flags.beginPlaybackRun();  // the lead-in's run is over: a late flag does not count
+    doc.enterCharacter(u'1');
+    EXPECT_EQ(doc.progress().sections[Preamble].enteredText, u"1");
+}
+
+// During a receive run the practice stays on the telegram being received; the papers show the
+// browsed page until the next character, and after the run paging starts from what they show.
+TEST_F(DocumentTest, PagingDuringAReceiveRunOnlyBrowses) {
+    doc.installSet({japanese(u"カ"), japanese(u"ヨタ")}, false);
+    keyJapaneseHead();
+    flags.beginPlaybackRun();
+    doc.nextPage();
+    EXPECT_EQ(doc.telegramNumber(), 1);
+    EXPECT_EQ(doc.section(), Text);
+    EXPECT_TRUE(doc.pageFollow());
+    PracticeSnapshot shown = doc.snapshot();
+    EXPECT_EQ(shown.position.telegramNumber, 2);
+    EXPECT_EQ(shown.model.text(), u"ヨタ");
+    EXPECT_EQ(shown.progress, TelegramProgress{});
+    EXPECT_EQ(view.lastLabels.centre.substr(0, 3), u"2通目");
+    doc.nextPage();  // the last page of the set: nothing
+    EXPECT_EQ(doc.snapshot().position.telegramNumber, 2);
+
+    doc.enterCharacter(u'カ');
+    shown = doc.snapshot();
+    EXPECT_EQ(shown.position.telegramNumber, 1);
+    EXPECT_EQ(shown.progress.sections[Text].enteredText, u"カ");
+    EXPECT_EQ(shown.progress.sections[Text].judgementMarks, u"1");
+    EXPECT_EQ(view.lastLabels.centre.substr(0, 3), u"1通目");
+
+    doc.nextPage();
+    flags.PlaybackRunning = 0;  // the run ended while telegram 2 was shown
+    doc.previousPage();
+    EXPECT_EQ(doc.telegramNumber(), 1);
+    EXPECT_FALSE(doc.pageFollow());
+    EXPECT_EQ(doc.progress().sections[Text].enteredText, u"カ");
+}
+
+TEST_F(DocumentTest, CommandsOfAnEndedPlaybackRunAreDropped) {
+    doc.installSet({{u"ア", u"", u"", u"", u"", u""}, {u"イ", u"", u"", u"", u"", u""}}, false);
+    const int old = flags.beginPlaybackRun();
+    const int current = flags.beginPlaybackRun();
+    doc.showPlaybackTelegram(old, 2);
+    doc.showPlaybackMessage(old, u"デモ送信：電鍵を離す");
+    EXPECT_EQ(doc.telegramNumber(), 1);
+    EXPECT_TRUE(view.messages.empty() || view.lastMessage() != u"デモ送信：電鍵を離す");
+    doc.showPlaybackTelegram(current, 2);
+    EXPECT_EQ(doc.telegramNumber(), 2);
+    flags.PlaybackRunning = 0;  // stopped
+    doc.showPlaybackTelegram(current, 1);
+    EXPECT_EQ(doc.telegramNumber(), 2);
 }
 
 TEST_F(DocumentTest, StepBackInBothSectionKinds) {

@@ -180,6 +180,27 @@ TEST_F(PlaybackTest, LatinTelegramsStartWithTheLeadInWhileDecodingIsOff) {
     EXPECT_EQ(flags.LeadInActive.load(), 0);
 }
 
+// The window stops the run and starts the next one while a step of the old run is stalled
+// inside, past its check that the run goes on: what the old step still does lands nowhere.
+TEST_F(PlaybackTest, StepStalledAfterItsCheckWritesNothingIntoTheNextRun) {
+    document.switchLanguage(true);
+    document.installSet({{u"7", u"", u"", u"", u"A B", u"C"}}, true);
+    int next = 0;
+    hooks.spaceExpected = [&] {
+        if (next == 0) {
+            flags.PlaybackRunning = 0;
+            document.reset();
+            next = flags.beginPlaybackRun();
+        }
+        return true;
+    };
+    play();
+    ASSERT_NE(next, 0);
+    EXPECT_EQ(document.progress(), TelegramProgress{});
+    EXPECT_EQ(flags.PlaybackRunning.load(), next);  // the new run is not ended by the old one
+    EXPECT_FALSE(flags.leadInActive());
+}
+
 TEST_F(PlaybackTest, PauseInsideADashReleasesAndResumesItsRemainder) {
     document.installSet({{u"ム", u"", u"", u"", u"", u""}}, false);  // one dash
     std::uint32_t pausedAt = 0;
