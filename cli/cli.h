@@ -31,6 +31,8 @@
 #include <functional>
 #include <string>
 
+#include "cli/usage.h"
+
 namespace quorvel::cli {
 
 using Runner = std::function<int()>;
@@ -43,11 +45,5 @@ struct Command {
 
 // Called from a static initialiser in each command's file.
 bool registerCommand(const Command& command);
-
-// Prints "quorvel-cli <name>: <reason>" and where the help is to stderr; returns 2.
-int usageError(const char* name, const std::string& reason);
-
-// Exit status of a usage error (bad or missing option, unknown command).
-inline constexpr int kUsageExit = 2;
 
 }  // namespace quorvel::cli

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "cli/interrupt.h"
+#include "cli/usage.h"
 #include "keying/port_list.h"
 #include "keying/serial_key.h"
 #include "storage/utf.h"

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
 
