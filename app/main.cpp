@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "storage/paths.h"
+#include "ui/app_setup.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
 
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
         parser.process(text);  // prints and exits
     }
     QApplication app(argc, argv);
+    quorvel::ui::prepareApplication();
     parser.process(app);
 
     QSize client;

@@ -20,9 +20,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "")
   # The shared libraries (Qt 6, SDL2, the C++ runtime) come from dpkg-shlibdeps; what is loaded
-  # at run time without being linked is named here: the Qt platform plugins and the fonts.
+  # at run time without being linked is named here: the Qt platform plugins, Qt's Japanese
+  # translations and the fonts.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-noto-cjk")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-kouzan-mouhitsu")
 endif()
 

@@ -19,7 +19,8 @@ DashboardFigures readDashboard(const DataPaths& paths, const LocalDateTime& toda
     const PracticeSums sums = sumPracticeLog(paths.practiceLog(), today);
     CharLogTable table;
     readCharLog(paths.charLog(), table);
-    return dashboardFigures(sums.today, runChars, weakCharacters(table, kWeakCharacterCount));
+    return dashboardFigures(sums.today, runChars,
+                            weakCharacters(table, kWeakCharacterCount, false));
 }
 
 AchievementFigures readAchievements(const DataPaths& paths) {

@@ -16,7 +16,8 @@ class Trainer;
 // Characters of the run that no completed-set row holds yet: a finished set has logged them all.
 std::int64_t unloggedRunCharacters(const RunTally& tally);
 
-// Today's practice log sums, the five weakest characters of the character log and the run.
+// Today's practice log sums, the five weakest characters of the character log (Latin ones too:
+// the dashboard ranks, it builds no kana telegram) and the run.
 DashboardFigures readDashboard(const DataPaths& paths, const LocalDateTime& today,
                                std::int64_t runChars);
 // Lifetime totals of the practice log.

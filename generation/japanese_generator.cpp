@@ -308,7 +308,7 @@ std::u16string cleanText(std::u16string_view text) {
     return out;
 }
 
-std::u16string weakCharacters(const CharStats& stats, int limit) {
+std::u16string weakCharacters(const CharStats& stats, int limit, bool wabunOnly) {
     struct Entry {
         char16_t c;
         long long score;
@@ -335,7 +335,7 @@ std::u16string weakCharacters(const CharStats& stats, int limit) {
         if (e.c == u' ' || e.c == u'\u3000' || e.c == u'「' || e.c == u'」')
             continue;
         // The log holds Latin practice too; a letter in a kana telegram could not be keyed.
-        if (!codeFor(e.c, false))
+        if (wabunOnly && !codeFor(e.c, false))
             continue;
         out.push_back(e.c);
     }

@@ -79,8 +79,9 @@ std::vector<std::u16string> readTemplateFile(const std::filesystem::path& path);
 std::u16string cleanText(std::u16string_view text);
 
 // Up to `limit` of the characters most often missed, worst first, from the character log's
-// table. Characters without a wabun code are passed over.
-std::u16string weakCharacters(const CharStats& stats, int limit);
+// table. With `wabunOnly` (what a kana telegram can hold) characters without a wabun code are
+// passed over.
+std::u16string weakCharacters(const CharStats& stats, int limit, bool wabunOnly = true);
 
 // Characters of a text without blanks, counting a closing run of "」" as one.
 int countField(std::u16string_view text);

@@ -10,7 +10,11 @@ QStringList fontFamilies(FontRole role) {
             return {QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
                     QStringLiteral("Noto Sans CJK JP")};
         case FontRole::Interface:
-            return {QStringLiteral("Meiryo UI"), QStringLiteral("Noto Sans CJK JP")};
+            // Then the Japanese interface fonts each platform ships.
+            return {QStringLiteral("Meiryo UI"),     QStringLiteral("Noto Sans CJK JP"),
+                    QStringLiteral("Yu Gothic UI"),  QStringLiteral("MS UI Gothic"),
+                    QStringLiteral("Hiragino Sans"), QStringLiteral("IPAexGothic"),
+                    QStringLiteral("VL PGothic")};
         case FontRole::Brush:
             return {QStringLiteral("HGP行書体"), QStringLiteral("衡山毛筆フォント行書"),
                     // the same font under its Latin name, as Qt lists it outside a Japanese locale

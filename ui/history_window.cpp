@@ -1,6 +1,8 @@
 #include "ui/history_window.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QUrl>
@@ -38,7 +40,8 @@ HistoryWindow::HistoryWindow(const DataPaths& paths, RunSource run, QWidget* par
       directory_(paths.dataDirectory()),
       run_(std::move(run)),
       clock_(std::move(clock)),
-      opener_([](const QString& dir) { QDesktopServices::openUrl(QUrl::fromLocalFile(dir)); }) {
+      opener_(
+          [](const QString& dir) { return QDesktopServices::openUrl(QUrl::fromLocalFile(dir)); }) {
     setWindowTitle(QStringLiteral("Quorvel - 現在の成績・CSV履歴"));
     setSizeGripEnabled(true);
     for (int i = 0; i < kStatsTabCount; ++i) {
@@ -51,7 +54,18 @@ HistoryWindow::HistoryWindow(const DataPaths& paths, RunSource run, QWidget* par
     connect(openFolder_, &QAbstractButton::clicked, this, [this] {
         std::error_code ec;
         const auto dir = std::filesystem::absolute(directory_, ec);
-        opener_(QString::fromStdU16String((ec ? directory_ : dir).u16string()));
+        const QString path = QString::fromStdU16String((ec ? directory_ : dir).u16string());
+        if (opener_(path))
+            return;
+        // Without a file browser the learner still needs to know where the files are.
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("ERROR"),
+                                    QStringLiteral("CSV保存先のフォルダを開けませんでした。\n"
+                                                   "ファイルは次のフォルダにあります:\n") +
+                                        QDir::toNativeSeparators(path),
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box->open();
     });
     close_ = new HistoryButton(QStringLiteral("閉じる"), QColor(90, 100, 115), this);
     connect(close_, &QAbstractButton::clicked, this, &QDialog::accept);

@@ -22,7 +22,8 @@ class HistoryWindow : public QDialog {
   public:
     using RunSource = std::function<RunStats()>;
     using Clock = std::function<LocalDateTime()>;
-    using FolderOpener = std::function<void(const QString& directory)>;
+    // False when no file browser could be started.
+    using FolderOpener = std::function<bool(const QString& directory)>;
 
     // `run` supplies the tallies of the current run at each tab press; `clock` the local date
     // the periods are counted from.

@@ -1,13 +1,17 @@
 #include "ui/key_filter.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
 
 #include "keying/shared_flags.h"
 
 namespace quorvel::ui {
 
-KeyFilter::KeyFilter(SharedFlags& flags, QObject* parent) : QObject(parent), flags_(flags) {}
+KeyFilter::KeyFilter(SharedFlags& flags, QWidget* window, QObject* parent)
+    : QObject(parent), flags_(flags), window_(window) {}
 
 void KeyFilter::releaseContacts() {
     flags_.keyboardDot.store(0, std::memory_order_relaxed);
@@ -26,7 +30,8 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() != Qt::Key_J && key->key() != Qt::Key_K)
         return QObject::eventFilter(watched, event);
 
-    const bool enabled = flags_.keyboardKeyingEnabled.load(std::memory_order_relaxed) == 1;
+    const bool enabled = flags_.keyboardKeyingEnabled.load(std::memory_order_relaxed) == 1 &&
+                         (!window_ || QGuiApplication::focusWindow() == window_->windowHandle());
     std::atomic<int>& contact = key->key() == Qt::Key_J ? flags_.keyboardDot : flags_.keyboardDash;
     if (type == QEvent::KeyPress && enabled && !key->isAutoRepeat()) {
         contact.store(1, std::memory_order_relaxed);

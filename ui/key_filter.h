@@ -4,17 +4,20 @@
 
 #include <QObject>
 
+class QWidget;
+
 namespace quorvel {
 struct SharedFlags;
 }
 
 namespace quorvel::ui {
 
-// Installed on the application, so it sees the keys of every window of the program.
+// Installed on the application, so it sees the keys of every window of the program; it keys
+// only while `window` (the main window) has the focus, so a dialog over it types J and K.
 class KeyFilter final : public QObject {
     Q_OBJECT
   public:
-    explicit KeyFilter(SharedFlags& flags, QObject* parent = nullptr);
+    KeyFilter(SharedFlags& flags, QWidget* window, QObject* parent = nullptr);
     // Opens both keyboard contacts: nothing may stay keyed once the program has no focus.
     void releaseContacts();
 
@@ -23,6 +26,7 @@ class KeyFilter final : public QObject {
 
   private:
     SharedFlags& flags_;
+    QWidget* window_;
 };
 
 }  // namespace quorvel::ui

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QWheelEvent>
 
 #include "engine/trainer.h"
 #include "storage/settings_file.h"
@@ -51,7 +53,7 @@ MainWindow::MainWindow(Trainer& trainer, ViewAdapter& view, DataPaths paths, QSi
       view_(view),
       paths_(std::move(paths)),
       grid_(new DesignGridLayout(this)),
-      keyFilter_(new KeyFilter(trainer.flags(), this)),
+      keyFilter_(new KeyFilter(trainer.flags(), this, this)),
       writer_(new SettingsWriter(trainer.settings(), paths_.settingsFile(), this)) {
     if (!client.isValid())
         client = workArea();
@@ -109,9 +111,11 @@ void MainWindow::connectView() {
     connect(&view_, &ViewAdapter::inputPaperNeedsRepaint, this, &MainWindow::repaintPapers, queued);
     connect(
         &view_, &ViewAdapter::languageShown, this,
-        [&p](bool latin) {
+        [this, &p](bool latin) {
             const QSignalBlocker a(p.latin), b(p.wabun);
             (latin ? p.latin : p.wabun)->setChecked(true);
+            // A telegram file may switch the language; the save writes what the radio shows.
+            PracticeSettings::set(trainer_.settings().Lang, latin ? 0 : 1);
         },
         queued);
     connect(
@@ -300,6 +304,17 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+// The wheel over the background zooms both papers; with no point to hold, the offsets stay.
+void MainWindow::wheelEvent(QWheelEvent* event) {
+    constexpr int kWheelStep = 120;  // eighths of a degree per notch
+    wheelRemainder_ += event->angleDelta().y();
+    const int steps = wheelRemainder_ / kWheelStep;
+    wheelRemainder_ -= steps * kWheelStep;
+    if (steps != 0)
+        paperZoomOf(this)->zoomBy(steps);
+    event->accept();
+}
+
 void MainWindow::showResult(const TelegramResult& result) {
     if (closed_)
         return;  // the engine's shutdown releases it
@@ -349,23 +364,44 @@ void MainWindow::paperViewStepped(bool finished) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (!isActiveWindow()) {
         keyFilter_->releaseContacts();
+        return;
+    }
+    // A click on the blocked window activates it; the keyboard belongs to the pop-up over it.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+void MainWindow::requestClose() {
+    dismissPopups();
+    close();
+}
+
+void MainWindow::dismissPopups() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == this || !w->isVisible())
+            continue;
+        if (auto* dialog = qobject_cast<QDialog*>(w))
+            dialog->reject();  // ends its modal loop too
+        else
+            w->close();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closed_) {
         closed_ = true;
+        dismissPopups();
         statusTimer_.stop();
         trainer_.flags().keyboardKeyingEnabled.store(0, std::memory_order_relaxed);
         keyFilter_->releaseContacts();
         trainer_.sending().closeKeying();
         writer_->saveNow();
-        // A card still open goes with the window; the engine's shutdown releases its result.
-        if (card_) {
-            card_->close();
-            card_ = nullptr;
-        }
     }
     event->accept();
 }

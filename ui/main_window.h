@@ -42,6 +42,9 @@ class MainWindow final : public QWidget {
     // The card of the telegram result waiting to be dismissed, if any.
     QWidget* pendingResultCard() const { return card_; }
 
+    // Ends the program as the close button does, whatever pop-up is open: each is dismissed
+    // as its own button would, then the window closes.
+    void requestClose();
     // Once the window is on screen: the first-run guide when it is due.
     void showFirstRunGuideIfDue();
     // A zoom or pan step of the papers (the holder of the zoom has written the settings);
@@ -64,6 +67,7 @@ class MainWindow final : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void connectPapers();
@@ -79,6 +83,7 @@ class MainWindow final : public QWidget {
     void repaintPapers();
     void showResult(const TelegramResult& result);
     void fillPorts();
+    void dismissPopups();
     std::optional<SerialPortInfo> selectedPort() const;
 
     Trainer& trainer_;
@@ -93,6 +98,7 @@ class MainWindow final : public QWidget {
     PracticeSnapshot snapshot_;
     QWidget* card_ = nullptr;
     bool closed_ = false;
+    int wheelRemainder_ = 0;  // eighths of a degree short of a whole step
 };
 
 }  // namespace quorvel::ui

@@ -5,6 +5,7 @@
 #include "audio/sdl/sdl_audio_device.h"
 #include "engine/trainer.h"
 #include "morse/code_tables.h"
+#include "ui/external_close.h"
 #include "ui/main_window.h"
 #include "ui/view_adapter.h"
 #include "ui/window_features.h"
@@ -24,9 +25,12 @@ Session::Session(DataPaths paths, const QSize& client, SessionOptions options) {
                                                    trainer_->audio());
     window_ = std::make_unique<MainWindow>(*trainer_, *view_, paths, client);
     attachFeatureWindows(*window_, *trainer_, paths);
+    MainWindow* window = window_.get();
+    externalClose_ = std::make_unique<ExternalClose>(window, [window] { window->requestClose(); });
 }
 
 Session::~Session() {
+    externalClose_.reset();
     window_->close();
     trainer_->shutdown();
     device_.reset();

@@ -16,6 +16,7 @@ class Trainer;
 
 namespace quorvel::ui {
 
+class ExternalClose;
 class MainWindow;
 class ViewAdapter;
 
@@ -44,6 +45,7 @@ class Session {
     std::unique_ptr<ViewAdapter> view_;
     std::unique_ptr<SdlAudioDevice> device_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ExternalClose> externalClose_;
 };
 
 }  // namespace quorvel::ui

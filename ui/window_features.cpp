@@ -48,8 +48,11 @@ void attachFeatureWindows(MainWindow& window, Trainer& trainer, const DataPaths&
                          showAchievements(&window, paths);
                      });
     QObject::connect(&window, &MainWindow::examRequested, &window, [&window, &trainer] {
-        runExamMode(&window, trainer,
-                    [&window, &trainer] { showSettings(trainer.settings(), window.controls()); });
+        runExamMode(&window, trainer, [&window, &trainer] {
+            showSettings(trainer.settings(), window.controls());
+            // The status line repeats the speed: it must not keep the old one.
+            trainer.scoring().refreshStatusLines();
+        });
     });
 }
 

@@ -33,6 +33,7 @@ std::int64_t steadyMicroseconds() {
 SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags,
                                const AudioState& audio, int bufferFrames)
     : flags_(flags) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the program ends itself on SIGTERM/SIGINT
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;
     audioInitialised_ = true;

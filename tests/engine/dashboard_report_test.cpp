@@ -50,6 +50,26 @@ TEST(DashboardReport, ReadsTodayTheWeakCharactersAndTheLifetimeTotals) {
     EXPECT_FALSE(a.has(Badge::Accuracy99));  // 994 of 1100
 }
 
+TEST(DashboardReport, WeakCharactersIncludeThoseWithoutAKanaCode) {
+    TempDir dir;
+    const DataPaths paths(dir.path());
+    // A Latin learner: I and O always missed.
+    for (char16_t c : {u'I', u'O'})
+        ASSERT_TRUE(updateCharLog(paths.charLog(), c, u'E', false, false));
+    EXPECT_EQ(u8(readDashboard(paths, {2025, 3, 10, 12, 0, 0}, 0).weak), "IO");
+
+    // A mixed history: letters and digits ranked together, worst first.
+    TempDir mixed;
+    const DataPaths m(mixed.path());
+    const std::u16string ranked = u"QX2HF";
+    for (std::size_t i = 0; i < ranked.size(); ++i) {
+        for (std::size_t miss = 0; miss < ranked.size() - i; ++miss)
+            ASSERT_TRUE(updateCharLog(m.charLog(), ranked[i], u'E', false, false));
+    }
+    ASSERT_TRUE(updateCharLog(m.charLog(), u'1', u'E', false, false));
+    EXPECT_EQ(u8(readDashboard(m, {2025, 3, 10, 12, 0, 0}, 0).weak), "QX2HF");
+}
+
 TEST(DashboardReport, ARunCountsUntilItsSetIsLogged) {
     RunTally t;
     t.judgedCount = 42;

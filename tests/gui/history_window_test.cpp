@@ -1,6 +1,8 @@
 // The history window: its layout, tab presses, its buttons, and a picture of a month of
 // practice (written where QUORVEL_HISTORY_SHOT points, for the documentation).
+#include <QDir>
 #include <QImage>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <cstdlib>
@@ -134,10 +136,24 @@ class HistoryWindowTest : public QObject {
         const auto dir = test::scratchDir("gui", "history_buttons");
         ui::HistoryWindow w(DataPaths(dir), {}, nullptr, [] { return kNow; });
         QString opened;
-        w.setFolderOpener([&opened](const QString& d) { opened = d; });
+        bool browserStarts = true;
+        w.setFolderOpener([&](const QString& d) {
+            opened = d;
+            return browserStarts;
+        });
         w.show();
         QTest::mouseClick(&w.openFolderButton(), Qt::LeftButton);
         QCOMPARE(opened, QString::fromStdString(std::filesystem::absolute(dir).string()));
+        QVERIFY(!w.findChild<QMessageBox*>());
+        // No file browser: the learner is told, and told where the files are.
+        browserStarts = false;
+        QTest::mouseClick(&w.openFolderButton(), Qt::LeftButton);
+        auto* box = w.findChild<QMessageBox*>();
+        QVERIFY(box);
+        QVERIFY(box->isVisible());
+        QVERIFY(box->text().contains(QStringLiteral("開けませんでした")));
+        QVERIFY(box->text().contains(QDir::toNativeSeparators(opened)));
+        box->accept();
         // No logs at all: the placeholders, not a message box.
         QVERIFY(w.reportText().contains(QStringLiteral("まだ履歴CSVがありません。")));
         QTest::mouseClick(&w.closeButton(), Qt::LeftButton);

@@ -1,5 +1,7 @@
-// J/K keying inside the program: swallowed only while keying is enabled, auto-repeat ignored,
-// releases always honoured, both contacts opened when the program loses focus.
+// J/K keying inside the program: swallowed only while keying is enabled and the keying window
+// is the active one, auto-repeat ignored, releases always honoured, both contacts opened when
+// the program loses focus.
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -28,10 +30,12 @@ class KeyFilterTest : public QObject {
   private slots:
     void init() {
         flags_ = std::make_unique<SharedFlags>();
-        filter_ = std::make_unique<KeyFilter>(*flags_);
+        edit_ = std::make_unique<QLineEdit>();  // stands for the main window
+        filter_ = std::make_unique<KeyFilter>(*flags_, edit_.get());
         qApp->installEventFilter(filter_.get());
-        edit_ = std::make_unique<QLineEdit>();
         edit_->show();
+        edit_->activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), edit_->windowHandle());
         edit_->setFocus();
     }
     void cleanup() {
@@ -86,6 +90,28 @@ class KeyFilterTest : public QObject {
         flags_->keyboardKeyingEnabled = 0;
         send(edit_.get(), QEvent::KeyRelease, Qt::Key_K);
         QCOMPARE(flags_->keyboardDash.load(), 0);
+    }
+
+    // After a keyboard sending set, keying stays enabled until RX STOP; a file dialog opened
+    // meanwhile must still get its j's and k's.
+    void dialogOverTheWindowTypesJAndK() {
+        flags_->keyboardKeyingEnabled = 1;
+        QDialog dialog(edit_.get());
+        auto* path = new QLineEdit(&dialog);  // owned by the dialog
+        dialog.show();
+        dialog.activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), dialog.windowHandle());
+        path->setFocus();
+        QTest::keyClicks(path, QStringLiteral("/home/jk"));
+        QCOMPARE(path->text(), QStringLiteral("/home/jk"));
+        QCOMPARE(flags_->keyboardDot.load(), 0);
+        QCOMPARE(flags_->keyboardDash.load(), 0);
+        dialog.close();
+        edit_->activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), edit_->windowHandle());
+        send(edit_.get(), QEvent::KeyPress, Qt::Key_J);
+        QCOMPARE(flags_->keyboardDot.load(), 1);
+        send(edit_.get(), QEvent::KeyRelease, Qt::Key_J);
     }
 
     void focusLossReleasesBothContacts() {

@@ -10,13 +10,24 @@ namespace {
 
 const QColor kAccent(214, 40, 40);
 
+constexpr int kDisc = 20;  // radius
+constexpr int kRowHeight = kCaptionPixels + 22;
+
 void numberDisc(QPainter& p, QPoint centre, int n) {
     p.setPen(QPen(Qt::white, 2));
     p.setBrush(kAccent);
-    p.drawEllipse(centre, 17, 17);
-    p.setFont(quorvel::ui::pixelFont(quorvel::ui::FontRole::Interface, 20, QFont::Bold));
-    p.drawText(QRect(centre.x() - 17, centre.y() - 17, 34, 34), Qt::AlignCenter,
+    p.drawEllipse(centre, kDisc, kDisc);
+    p.setFont(quorvel::ui::pixelFont(quorvel::ui::FontRole::Interface, 26, QFont::Bold));
+    p.drawText(QRect(centre.x() - kDisc, centre.y() - kDisc, 2 * kDisc, 2 * kDisc), Qt::AlignCenter,
                QString::number(n));
+}
+
+// Beside the frame, never on what it frames: left of it, or right where the page ends.
+QPoint discBeside(const QRect& target) {
+    const int y = target.center().y();
+    if (target.left() - 6 - 2 * kDisc >= 0)
+        return {target.left() - 6 - kDisc, y};
+    return {target.right() + 6 + kDisc, y};
 }
 
 }  // namespace
@@ -48,25 +59,35 @@ double placeShot(QImage& page, const QImage& shot, QRect area) {
     return s;
 }
 
-void drawCallouts(QImage& page, const std::vector<Callout>& callouts, QRect listArea) {
+int calloutListHeight(int count, int columns) {
+    const int rows = (count + columns - 1) / columns;
+    return rows * kRowHeight;
+}
+
+void drawCallouts(QImage& page, const std::vector<Callout>& callouts, QRect listArea, int columns) {
     QPainter p(&page);
     p.setRenderHint(QPainter::Antialiasing);
-    int y = listArea.top() + 20;
+    const int rows = (static_cast<int>(callouts.size()) + columns - 1) / columns;
+    const int columnWidth = listArea.width() / columns;
     for (std::size_t i = 0; i < callouts.size(); ++i) {
         const Callout& c = callouts[i];
         const int n = static_cast<int>(i) + 1;
-        p.setPen(QPen(kAccent, 3));
+        p.setPen(QPen(kAccent, 4));
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(c.target.adjusted(-3, -3, 3, 3), 6, 6);
-        numberDisc(p, QPoint(c.target.left() + 2, c.target.top() + 2), n);
+        p.drawRoundedRect(c.target.adjusted(-4, -4, 4, 4), 6, 6);
+        numberDisc(p, discBeside(c.target.adjusted(-4, -4, 4, 4)), n);
 
-        numberDisc(p, QPoint(listArea.left() + 20, y), n);
+        const int row = static_cast<int>(i) % rows;
+        const int column = static_cast<int>(i) / rows;
+        const int x = listArea.left() + column * columnWidth;
+        const int y = listArea.top() + row * kRowHeight + kRowHeight / 2;
+        numberDisc(p, QPoint(x + kDisc, y), n);
         p.setPen(QColor(30, 30, 30));
-        p.setFont(quorvel::ui::pixelFont(quorvel::ui::FontRole::Interface, 22, QFont::Bold));
-        const QRect text(listArea.left() + 46, y - 15, listArea.width() - 46, 120);
-        QRect used;
-        p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, c.label, &used);
-        y += std::max(56, used.height() + 26);
+        p.setFont(
+            quorvel::ui::pixelFont(quorvel::ui::FontRole::Interface, kCaptionPixels, QFont::Bold));
+        p.drawText(
+            QRect(x + 2 * kDisc + 14, y - kRowHeight / 2, columnWidth - 2 * kDisc - 20, kRowHeight),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, c.label);
     }
 }
 

@@ -18,10 +18,16 @@ struct Callout {
 QImage canvas(const QString& heading);
 // Draws `shot` scaled into `area` of `page`; returns the scale used.
 double placeShot(QImage& page, const QImage& shot, QRect area);
-// Frames each target and writes its number and caption in the margin list at `listArea`.
-void drawCallouts(QImage& page, const std::vector<Callout>& callouts, QRect listArea);
+// Frames each target with its number beside it, and lists the numbers with their captions
+// in `listArea`, in two columns when `columns` is 2.
+void drawCallouts(QImage& page, const std::vector<Callout>& callouts, QRect listArea,
+                  int columns = 1);
+// Height the list of `count` captions takes in `columns` columns.
+int calloutListHeight(int count, int columns);
 
 inline constexpr int kWidth = 1600;
 inline constexpr int kHeight = 1000;
+// Caption text on the page: shown in the manual at about a third, it must stay readable there.
+inline constexpr int kCaptionPixels = 32;
 
 }  // namespace manualpictures
