@@ -32,15 +32,15 @@ QPoint discBeside(const QRect& target) {
 
 }  // namespace
 
-QImage canvas(const QString& heading) {
-    QImage page(kWidth, kHeight, QImage::Format_ARGB32);
+QImage canvas(const QString& heading, int width) {
+    QImage page(width, kHeight, QImage::Format_ARGB32);
     page.fill(Qt::white);
     QPainter p(&page);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRect(0, 0, kWidth, 64), QColor(32, 58, 96));
+    p.fillRect(QRect(0, 0, width, 64), QColor(32, 58, 96));
     p.setPen(Qt::white);
     p.setFont(quorvel::ui::pixelFont(quorvel::ui::FontRole::Interface, 30, QFont::Bold));
-    p.drawText(QRect(28, 0, kWidth - 56, 64), Qt::AlignVCenter | Qt::AlignLeft, heading);
+    p.drawText(QRect(28, 0, width - 56, 64), Qt::AlignVCenter | Qt::AlignLeft, heading);
     return page;
 }
 

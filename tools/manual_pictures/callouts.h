@@ -14,8 +14,8 @@ struct Callout {
     QString label;  // short caption beside the number
 };
 
-// The page canvas: a white picture of the manual's size with a title strip.
-QImage canvas(const QString& heading);
+// The page canvas: a white picture of the manual's height with a title strip.
+QImage canvas(const QString& heading, int width);
 // Draws `shot` scaled into `area` of `page`; returns the scale used.
 double placeShot(QImage& page, const QImage& shot, QRect area);
 // Frames each target with its number beside it, and lists the numbers with their captions
@@ -27,7 +27,9 @@ int calloutListHeight(int count, int columns);
 
 inline constexpr int kWidth = 1600;
 inline constexpr int kHeight = 1000;
+// Pages of the window's parts: nearer the manual's square picture area, so shown larger.
+inline constexpr int kWindowPageWidth = 1200;
 // Caption text on the page: shown in the manual at about a third, it must stay readable there.
-inline constexpr int kCaptionPixels = 32;
+inline constexpr int kCaptionPixels = 28;
 
 }  // namespace manualpictures

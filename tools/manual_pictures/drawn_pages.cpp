@@ -102,7 +102,7 @@ void paddle(QPainter& p, QRect r) {
 }  // namespace
 
 QImage wiringDiagram() {
-    QImage page = canvas(QStringLiteral("D-sub 9ピン（メス・はんだ面）と電鍵の接続"));
+    QImage page = canvas(QStringLiteral("D-sub 9ピン（メス・はんだ面）と電鍵の接続"), kWidth);
     QPainter p(&page);
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -158,7 +158,7 @@ QImage wiringDiagram() {
 }
 
 QImage keysAndCodes() {
-    QImage page = canvas(QStringLiteral("Jキー＝短点・Kキー＝長点 と モールス符号"));
+    QImage page = canvas(QStringLiteral("Jキー＝短点・Kキー＝長点 と モールス符号"), kWidth);
     QPainter p(&page);
     p.setRenderHint(QPainter::Antialiasing);
     const auto key = [&](QRect r, const QString& cap, const QString& meaning, QColor colour) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "drawn_pages.h"
+#include "ui/app_setup.h"
 #include "window_pages.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    quorvel::ui::prepareApplication();  // the fonts the program itself starts with
     const QDir out(QString::fromLocal8Bit(argv[1]));
     if (!out.exists() && !QDir().mkpath(out.path())) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);

@@ -32,6 +32,8 @@ const QSize kWindow(1540, 1120);
 // The manual shows a page at about a third of its size; the window's 20-pixel control font
 // needs about twice its size on the page to stay readable there.
 constexpr double kMaxScale = 2.0;
+// The caption "音色" beside its list, on the design grid (the window is drawn at design size).
+const QRect kTimbreCaption(995, 83, 55, 24);
 constexpr int kMargin = 24;
 constexpr int kGap = 18;
 constexpr int kColumns = 2;
@@ -96,10 +98,11 @@ struct Tile {
 // each as large as fits, and the call-out list below them.
 QImage compose(Scene& scene, const QString& heading, const std::vector<QRect>& crops,
                const std::vector<Mark>& marks) {
-    QImage page = canvas(heading);
+    QImage page = canvas(heading, kWindowPageWidth);
     const int listHeight = calloutListHeight(static_cast<int>(marks.size()), kColumns);
-    const QRect listArea(kMargin, kHeight - kMargin - listHeight, kWidth - 2 * kMargin, listHeight);
-    const QRect shotArea(kMargin, 84, kWidth - 2 * kMargin, listArea.top() - kGap - 84);
+    const QRect listArea(kMargin, kHeight - kMargin - listHeight, kWindowPageWidth - 2 * kMargin,
+                         listHeight);
+    const QRect shotArea(kMargin, 84, kWindowPageWidth - 2 * kMargin, listArea.top() - kGap - 84);
 
     std::vector<Tile> tiles;
     double height = 0;
@@ -182,9 +185,9 @@ QImage screenParts() {
           QStringLiteral("判定しやすさ")},
          {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
           QStringLiteral("周波数（Hz）")},
-         {rectOf(w, c.ports), QStringLiteral("シリアルポート（/dev/ttyUSB0 など）")},
+         {rectOf(w, c.ports), QStringLiteral("シリアルポート（ttyUSB0 など）")},
          {rectOf(w, c.autoKeyer), QStringLiteral("AUTO（オートキー）")},
-         {rectOf(w, c.timbre), QStringLiteral("音色")}});
+         {rectOf(w, c.timbre).united(kTimbreCaption), QStringLiteral("音色")}});
 }
 
 QImage practiceTips() {
@@ -223,8 +226,8 @@ QImage soundSettings() {
          {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
           QStringLiteral("周波数（Hz）")},
          {unite({rectOf(w, c.judgeEaseLabel), rectOf(w, c.judgeEase)}),
-          QStringLiteral("判定しやすさ 0 厳密・50 標準・100 寛容")},
-         {rectOf(w, c.timbre), QStringLiteral("音色")}});
+          QStringLiteral("判定しやすさ（0 厳密～100 寛容）")},
+         {rectOf(w, c.timbre).united(kTimbreCaption), QStringLiteral("音色")}});
 }
 
 QImage loadingAndPages() {
@@ -268,7 +271,7 @@ QImage autoKeyer() {
                    {QRect(370, 0, 850, 80)},
                    {{rectOf(w, c.sendMode), QStringLiteral("送信モード")},
                     {rectOf(w, c.ports), QStringLiteral("外部電鍵のシリアルポート")},
-                    {rectOf(w, c.autoKeyer), QStringLiteral("AUTO：短点＝DSR／J、長点＝CTS／K")},
+                    {rectOf(w, c.autoKeyer), QStringLiteral("AUTO：短点 DSR/J・長点 CTS/K")},
                     {rectOf(w, c.keyKeyer), QStringLiteral("キー電鍵：J・Kキーで打鍵")}});
 }
 
@@ -276,13 +279,14 @@ QImage troubleshooting() {
     Scene scene;  // the scene has no sound device: what a learner sees when none is found
     auto& c = scene.c();
     QWidget* w = &scene.window();
-    return compose(scene, QStringLiteral("トラブル対処"), {QRect(490, 36, 1045, 116)},
+    return compose(scene, QStringLiteral("トラブル対処"),
+                   {QRect(490, 36, 520, 116), QRect(985, 36, 550, 76)},
                    {{rectOf(w, c.latin).united(rectOf(w, c.wabun)),
                      QStringLiteral("文字が合わない：欧文／和文")},
                     {rectOf(w, c.ports), QStringLiteral("COMが反応しない：ポートと配線")},
                     {unite({rectOf(w, c.frequencyLabel), rectOf(w, c.frequency)}),
                      QStringLiteral("音が出ない：周波数・PCの音量")},
-                    {rectOf(w, c.timbre), QStringLiteral("音色")},
+                    {rectOf(w, c.timbre).united(kTimbreCaption), QStringLiteral("音色")},
                     {rectOf(w, c.message), QStringLiteral("メッセージ行")}});
 }
 
