@@ -1,7 +1,7 @@
 #include "ui/external_close.h"
 
 #include <QGuiApplication>
-#include <QSocketNotifier>
+#include <QSocketNotifier>  // the member's destructor
 #include <QWidget>
 
 namespace quorvel::ui {

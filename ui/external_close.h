@@ -5,6 +5,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <memory>
 

@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <QGuiApplication>
-#include <QSocketNotifier>
 #include <QWidget>
 
 #include "ui/external_close.h"
