@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 #include "ui/fonts.h"
 
@@ -25,8 +26,10 @@ void numberDisc(QPainter& p, QPoint centre, int n) {
 // Beside the frame, never on what it frames: left of it, or right where the page ends.
 QPoint discBeside(const QRect& target) {
     const int y = target.center().y();
-    if (target.left() - 6 - 2 * kDisc >= 0)
-        return {target.left() - 6 - kDisc, y};
+    // Into the page margin when the frame is at the picture's edge: the right is taken by
+    // the next control's number.
+    if (target.left() >= kDisc + 8)
+        return {std::max(kDisc + 1, target.left() - 6 - kDisc), y};
     return {target.right() + 6 + kDisc, y};
 }
 
