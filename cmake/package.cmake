@@ -1,13 +1,14 @@
 # `make package`: a Debian package of the installed tree (cpack -G DEB); a zip elsewhere.
 set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR "Quorvel developers")
-set(CPACK_PACKAGE_CONTACT "Quorvel developers <quorvel@localhost>")
+set(CPACK_PACKAGE_CONTACT "Quorvel developers <quorvel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Morse telegraphy trainer in Japanese kana and Latin code")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Quorvel drills telegrams on a telegram form for learners preparing for radio-operator\n\
-examinations, in the Japanese kana code (wabun) and the international Latin code: receiving,\n\
-with Morse audio coloured by simulated shortwave band conditions, and sending with the\n\
-keyboard or a telegraph key on a serial port, every character decoded and judged.")
+  "Quorvel drills telegrams on a telegram form for learners preparing for\n\
+radio-operator examinations, in the Japanese kana code (wabun) and the\n\
+international Latin code: receiving, with Morse audio coloured by simulated\n\
+shortwave band conditions, and sending with the keyboard or a telegraph key\n\
+on a serial port, every character decoded and judged.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 
