@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QUrl>
 
+#include "storage/utf.h"
 #include "ui/fonts.h"
 #include "ui/history_button.h"
 #include "ui/history_graph.h"
@@ -51,7 +52,7 @@ HistoryWindow::HistoryWindow(const DataPaths& paths, RunSource run, QWidget* par
     connect(openFolder_, &QAbstractButton::clicked, this, [this] {
         std::error_code ec;
         const auto dir = std::filesystem::absolute(directory_, ec);
-        opener_(QString::fromStdU16String((ec ? directory_ : dir).u16string()));
+        opener_(QString::fromStdU16String(pathText(ec ? directory_ : dir)));
     });
     close_ = new HistoryButton(QStringLiteral("閉じる"), QColor(90, 100, 115), this);
     connect(close_, &QAbstractButton::clicked, this, &QDialog::accept);
