@@ -144,10 +144,10 @@ TEST(SpecialFiles, ReadersRefuseThemAtOnceAndWritersLeaveThemInPlace) {
     writer.addJudgement(u'ア', u'ア', true);
     writer.endOfSet();
     EXPECT_FALSE(writer.flush());
-    const LogWriter::Backlog missing = writer.backlog();
-    EXPECT_EQ(missing.rows, 1u);
-    EXPECT_EQ(missing.entries, 1u);
-    EXPECT_EQ(missing.judgements, 1u);
+    const LogWriter::Backlog kept = writer.backlog();
+    EXPECT_EQ(kept.rows, 1u);
+    EXPECT_EQ(kept.entries, 1u);
+    EXPECT_EQ(kept.judgements, 1u);
     for (const fs::path& p : {paths.practiceLog(), paths.charLog(), paths.textLog()})
         EXPECT_TRUE(fs::is_fifo(p)) << p;
 }
