@@ -1,9 +1,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "storage/data_dir_lock.h"
 #include "storage/paths.h"
+#include "storage/utf.h"
 #include "ui/app_setup.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
@@ -38,7 +42,7 @@ QString description() {
                "  XDG_DATA_HOME     where the per-user data directory is made\n"
                "  SDL_AUDIODRIVER   the sound driver (pulseaudio, pipewire, alsa; dummy: none)\n"
                "  QT_QPA_PLATFORM   the display platform (xcb, wayland; offscreen: none)")
-        .arg(QString::fromStdU16String(paths.dataDirectory().u16string()));
+        .arg(QString::fromStdU16String(quorvel::pathText(paths.dataDirectory())));
 }
 
 // --help and --version need no display, so they are answered before the window system starts.
@@ -48,6 +52,27 @@ bool asksForText(int argc, char** argv) {
             if (std::strcmp(argv[i], name) == 0)
                 return true;
     return false;
+}
+
+// --data-dir as given. On POSIX the bytes of the argument itself: a name that is not valid in
+// the locale's encoding (Shift-JIS bytes) would not survive the decoding into a QString.
+std::filesystem::path dataDirArgument(int argc, char** argv, const QString& parsed) {
+#ifndef _WIN32
+    constexpr const char* kOption = "--data-dir";
+    const std::size_t length = std::strlen(kOption);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+        if (std::strcmp(argv[i], kOption) == 0 && i + 1 < argc)
+            return std::filesystem::path(std::string(argv[i + 1]));
+        if (std::strncmp(argv[i], kOption, length) == 0 && argv[i][length] == '=')
+            return std::filesystem::path(std::string(argv[i] + length + 1));
+    }
+#else
+    static_cast<void>(argc);
+    static_cast<void>(argv);
+#endif
+    return std::filesystem::path(parsed.toStdU16String());
 }
 
 }  // namespace
@@ -86,12 +111,29 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    const quorvel::DataPaths paths = quorvel::DataPaths::fromSystem(
-        parser.isSet(dataDir) ? std::filesystem::path(parser.value(dataDir).toStdU16String())
-                              : std::filesystem::path());
+    std::filesystem::path dataDirOption;
+    if (parser.isSet(dataDir)) {
+        dataDirOption = dataDirArgument(argc, argv, parser.value(dataDir));
+        if (dataDirOption.empty()) {
+            std::fprintf(stderr, "quorvel: --data-dir needs a directory name (it is empty)\n");
+            return 2;
+        }
+    }
+    const quorvel::DataPaths paths = quorvel::DataPaths::fromSystem(dataDirOption);
     std::string error;
     if (!paths.prepare(&error)) {
         std::fprintf(stderr, "quorvel: %s\n", error.c_str());
+        return 1;
+    }
+    // One writer per history: a second window would rewrite the first one's logs.
+    quorvel::DataDirLock lock;
+    if (lock.acquire(paths.dataDirectory()) == quorvel::DataDirLock::Result::Busy) {
+        QString text = QStringLiteral("この履歴フォルダは他の Quorvel が使用中です");
+        if (lock.holder() > 0)
+            text += QStringLiteral("（プロセス %1）").arg(lock.holder());
+        text += QStringLiteral("。\n") +
+                QString::fromStdU16String(quorvel::pathText(paths.dataDirectory()));
+        QMessageBox::warning(nullptr, QStringLiteral("Quorvel"), text);
         return 1;
     }
 

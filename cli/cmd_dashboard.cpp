@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/path_option.h"
 #include "engine/dashboard_report.h"
 #include "storage/local_time.h"
 #include "storage/utf.h"
@@ -41,7 +42,8 @@ int runDashboard(const DashboardOptions& o) {
 Runner defineDashboard(CLI::App& app) {
     auto o = std::make_shared<DashboardOptions>();
     app.add_option("--data-dir", o->dataDir,
-                   "Data directory whose logs are read (default: the usual data directory)");
+                   "Data directory whose logs are read (default: the usual data directory)")
+        ->check(nonEmptyPath());
     app.add_option("--run-chars", o->runChars,
                    "Characters judged in a run not yet logged, counted towards today's EXP")
         ->check(CLI::Range(0, 1'000'000'000))

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "cli/cli.h"
+#include "cli/path_option.h"
 #include "generation/english_generator.h"
 #include "generation/japanese_generator.h"
 #include "practice/telegram_file.h"
@@ -72,6 +73,18 @@ int runGenerate(const GenerateOptions& o) {
     }
 
     std::string reason;
+    std::u16string text;
+    if (!formatTelegramFile(records, o.latin, text, &reason)) {
+        // The set came from the generator's files: they are what needs mending.
+        const std::string source = o.latin ? files.find(kEnglishTemplatesFile).string() + " / " +
+                                                 files.find(kEnglishDictionaryFile).string()
+                                           : std::string("the Japanese generator files");
+        std::fprintf(stderr,
+                     "quorvel-cli generate: a generated telegram cannot be written as a telegram "
+                     "file (%s); check %s\n",
+                     reason.c_str(), source.c_str());
+        return 1;
+    }
     if (!writeTelegramFile(o.out, records, o.latin, &reason)) {
         // A reason from the file layer already names the file.
         if (reason.find(o.out) != std::string::npos)
@@ -127,10 +140,12 @@ Runner defineGenerate(CLI::App& app) {
         ->type_name("S");
     app.add_option("--out", o->out, "Telegram file to write (replaced whole)")
         ->required()
+        ->check(nonEmptyPath())
         ->type_name("FILE");
     app.add_option("--data-dir", o->dataDir,
                    "Data directory, for the character log of --weak (default: QUORVEL_DATA_DIR, "
                    "else the per-user data directory)")
+        ->check(nonEmptyPath())
         ->type_name("DIR");
     app.footer(categoryList() +
                "Template and dictionary files are read beside the executable, then from the "

@@ -10,6 +10,7 @@
 #include "audio/wav_writer.h"
 #include "cli/cli.h"
 #include "cli/interrupt.h"
+#include "cli/path_option.h"
 #include "cli/practice_run.h"
 #include "engine/simulated_run.h"
 #include "storage/local_time.h"
@@ -144,9 +145,10 @@ bool announceWav(Trainer& trainer, const std::string& path) {
 
 int runSimulated(const ReceiveOptions& o) {
     ManualScoringClock clock(0, currentLocalTime());
-    auto run = PracticeRun::create(kName, o.run, &clock, true);
+    int refused = 0;
+    auto run = PracticeRun::create(kName, o.run, &clock, true, refused);
     if (!run)
-        return kUsageExit;
+        return refused;
     applyAudioOptions(o, run->trainer().settings());
     if (!o.wav.empty() && !announceWav(run->trainer(), o.wav))
         return kUsageExit;
@@ -181,9 +183,10 @@ bool waitUntil(std::chrono::milliseconds limit, Done done) {
 }
 
 int runRealtime(const ReceiveOptions& o) {
-    auto run = PracticeRun::create(kName, o.run, nullptr, false);
+    int refused = 0;
+    auto run = PracticeRun::create(kName, o.run, nullptr, false, refused);
     if (!run)
-        return kUsageExit;
+        return refused;
     Trainer& t = run->trainer();
     applyAudioOptions(o, t.settings());
     PracticeSettings::set(t.settings().Mode, 0);
@@ -247,6 +250,7 @@ Runner defineReceive(CLI::App& app) {
         ->type_name("KEY,...");
     app.add_option("--wav", o->wav,
                    "Write the audio of a simulated run to a 16-bit 48 kHz mono WAV file")
+        ->check(nonEmptyPath())
         ->type_name("FILE");
     app.add_flag("--realtime", o->realtime,
                  "Run in real time through the threads and the sound device instead of "

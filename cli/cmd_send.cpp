@@ -60,9 +60,10 @@ int runTimed(const SendOptions& o) {
     }
 
     ManualScoringClock clock(0, currentLocalTime());
-    auto run = PracticeRun::create(kName, o.serial.run, &clock, true);
+    int refused = 0;
+    auto run = PracticeRun::create(kName, o.serial.run, &clock, true, refused);
     if (!run)
-        return kUsageExit;
+        return refused;
     Trainer& t = run->trainer();
     PracticeSettings& settings = t.settings();
     if (o.serial.autoKeyer)

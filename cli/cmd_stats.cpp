@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/path_option.h"
 #include "storage/local_time.h"
 #include "storage/paths.h"
 #include "storage/settings.h"
@@ -60,7 +61,8 @@ Runner defineStats(CLI::App& app) {
     app.add_flag("--graph", o->graph,
                  "Print the tab's graph entries as JSON instead of the report");
     app.add_option("--data-dir", o->dataDir,
-                   "Data directory whose logs are read (default: the usual data directory)");
+                   "Data directory whose logs are read (default: the usual data directory)")
+        ->check(nonEmptyPath());
     app.footer("The report is printed as UTF-8 with its own CR LF line breaks.");
     return [o] { return runStats(*o); };
 }

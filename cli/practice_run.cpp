@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 
+#include "cli/path_option.h"
 #include "practice/scoring_text.h"
 #include "practice/telegram_file.h"
 #include "storage/paths.h"
@@ -16,12 +17,6 @@ namespace quorvel::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::uintmax_t sizeOf(const fs::path& file) {
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(file, ec);
-    return ec ? 0 : size;
-}
 
 // The telegrams of a file named on the command line; none with the reason on stderr.
 std::optional<TelegramFile> readTelegrams(const char* command, const std::string& path) {
@@ -89,6 +84,7 @@ void addPracticeOptions(CLI::App& app, PracticeRunOptions& o) {
     app.add_option("--data-dir", o.dataDir,
                    "Directory of the settings and the practice history (default: "
                    "QUORVEL_DATA_DIR, else the per-user data directory)")
+        ->check(nonEmptyPath())
         ->type_name("DIR");
 }
 
@@ -140,7 +136,8 @@ PracticeRun::~PracticeRun() {
 
 std::unique_ptr<PracticeRun> PracticeRun::create(const char* command, const PracticeRunOptions& o,
                                                  const ScoringClock* clock, bool simulated,
-                                                 const MakeView& makeView) {
+                                                 int& refused, const MakeView& makeView) {
+    refused = kUsageExit;
     const DataPaths paths = DataPaths::fromSystem(o.dataDir);
     PracticeSettings fromFile;
     std::string error;
@@ -149,8 +146,12 @@ std::unique_ptr<PracticeRun> PracticeRun::create(const char* command, const Prac
             std::fprintf(stderr, "quorvel-cli %s: %s\n", command, error.c_str());
             return nullptr;
         }
-    } else if (!paths.dataDirectory().empty()) {
-        loadSettings(paths.settingsFile(), fromFile);  // a missing file gives the defaults
+    } else if (!paths.dataDirectory().empty() &&
+               loadSettings(paths.settingsFile(), fromFile) == SettingsLoad::Unreadable) {
+        std::fprintf(stderr,
+                     "quorvel-cli %s: cannot read the settings file %s (not a regular file, or "
+                     "unreadable): using the defaults\n",
+                     command, paths.settingsFile().string().c_str());
     }
     std::optional<TelegramFile> file;
     if (!o.telegrams.empty() && !(file = readTelegrams(command, o.telegrams)))
@@ -169,6 +170,18 @@ std::unique_ptr<PracticeRun> PracticeRun::create(const char* command, const Prac
                      "quorvel-cli %s: the practice history cannot be written (%s); choose a "
                      "writable directory with --data-dir DIR\n",
                      command, problem.c_str());
+    auto lock = std::make_unique<DataDirLock>();
+    if (problem.empty() && lock->acquire(paths.dataDirectory()) == DataDirLock::Result::Busy) {
+        const std::string pid =
+            lock->holder() > 0 ? " (process " + std::to_string(lock->holder()) + ")" : "";
+        std::fprintf(stderr,
+                     "quorvel-cli %s: the history in %s is in use by another Quorvel%s; nothing "
+                     "was changed: wait for it to end, or choose another directory with "
+                     "--data-dir DIR\n",
+                     command, paths.dataDirectory().string().c_str(), pid.c_str());
+        refused = 1;
+        return nullptr;
+    }
 
     TrainerOptions trainerOptions;
     trainerOptions.dataDirectory = paths.dataDirectory();
@@ -176,10 +189,8 @@ std::unique_ptr<PracticeRun> PracticeRun::create(const char* command, const Prac
     trainerOptions.clock = clock;
     auto run =
         std::make_unique<PracticeRun>(Token{}, command, o, std::move(trainerOptions), makeView);
-    if (!paths.dataDirectory().empty()) {
-        run->practiceLog_ = paths.practiceLog();
-        run->logSizeBefore_ = sizeOf(run->practiceLog_);
-    }
+    run->lock_ = std::move(lock);
+    run->historyKept_ = !paths.dataDirectory().empty();
     Trainer& t = run->trainer();
     PracticeSettings& s = t.settings();
     for (const SettingKey& key : settingsTable())
@@ -206,15 +217,19 @@ int PracticeRun::finish() {
     view_->printUnfinished();
     output_.result(trainer_->scoring().resultLabel());
     const RunTally tally = trainer_->scoring().runTally();
-    if (tally.judgedCount == 0 && tally.finishedSets == 0)
+    // Drains the log writer: what it could not write is still held.
+    const bool written = trainer_->shutdown();
+    const bool judged = tally.judgedCount != 0 || tally.finishedSets != 0;
+    if (written && (historyKept_ || !judged))
         return 0;
-    if (!practiceLog_.empty() && sizeOf(practiceLog_) > logSizeBefore_)
-        return 0;
+    const std::string what =
+        historyKept_
+            ? trainer_->scoring().logs().backlog().describe(trainer_->scoring().logs().files())
+            : std::string("no data directory");
     std::fprintf(stderr,
-                 "quorvel-cli %s: the judged characters of this run were not written to the "
-                 "practice history%s%s; choose a writable directory with --data-dir DIR\n",
-                 command_, practiceLog_.empty() ? "" : " ",
-                 practiceLog_.empty() ? "" : practiceLog_.string().c_str());
+                 "quorvel-cli %s: the history of this run was not completely written (%s); "
+                 "choose a writable directory with --data-dir DIR\n",
+                 command_, what.c_str());
     return 1;
 }
 

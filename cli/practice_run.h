@@ -11,6 +11,7 @@
 
 #include "cli/telegram_output.h"
 #include "engine/trainer.h"
+#include "storage/data_dir_lock.h"
 
 namespace CLI {
 class App;
@@ -40,12 +41,13 @@ class PracticeRun {
     using MakeView =
         std::function<std::unique_ptr<PrintingView>(TelegramOutput&, TelegramDocument&)>;
 
-    // Null with a message on stderr (a usage error) when a file named on the command line
-    // cannot be used. A data directory that cannot take the history is said on stderr here,
-    // before the run starts; the run goes on and finish() reports the loss.
+    // Null with a message on stderr and the exit status in `refused` when a file named on the
+    // command line cannot be used (a usage error) or another Quorvel writes the history of
+    // the data directory (1). A data directory that cannot take the history is said on stderr
+    // here, before the run starts; the run goes on and finish() reports the loss.
     static std::unique_ptr<PracticeRun> create(const char* command, const PracticeRunOptions& o,
                                                const ScoringClock* clock, bool simulated,
-                                               const MakeView& makeView = {});
+                                               int& refused, const MakeView& makeView = {});
     // Use create(); public only so that make_unique can reach it.
     struct Token {
         explicit Token() = default;
@@ -57,17 +59,18 @@ class PracticeRun {
     Trainer& trainer() { return *trainer_; }
     TelegramOutput& output() { return output_; }
     PrintingView& view() { return *view_; }
-    // Prints the telegram in progress, if any, and the closing result line. Returns 1 (with a
-    // message) when judged characters did not reach the practice log, else 0.
+    // Prints the telegram in progress, if any, and the closing result line, and ends the
+    // trainer. Returns 1 (with a message saying what is missing) when the history of the run
+    // was not completely written, else 0.
     int finish();
 
   private:
     const char* command_;
+    std::unique_ptr<DataDirLock> lock_;  // declared first: released after the trainer's writer
     TelegramOutput output_;
     std::unique_ptr<Trainer> trainer_;
     std::unique_ptr<PrintingView> view_;
-    std::filesystem::path practiceLog_;  // empty when there is no data directory
-    std::uintmax_t logSizeBefore_ = 0;
+    bool historyKept_ = true;  // there is a data directory to write the history to
 };
 
 }  // namespace quorvel::cli

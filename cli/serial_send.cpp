@@ -64,14 +64,11 @@ class LiveJudgements final : public ScoringSink {
     std::atomic<bool> finished_{false};
 };
 
-// The printing view, plus the key type as a message and message boxes on stderr.
+// The printing view, plus the key type as a message.
 class SerialRunView final : public PrintingView {
   public:
     using PrintingView::PrintingView;
     void keyTypeChanged(const std::u16string& label) override { showMessage(label); }
-    void messageBox(const std::u16string& title, const std::u16string& text, MessageIcon) override {
-        std::fprintf(stderr, "%s: %s\n", toUtf8(title).c_str(), toUtf8(text).c_str());
-    }
 };
 
 void cannotOpen(const SerialPortInfo& port) {
@@ -96,12 +93,13 @@ int runSerialSend(const SerialSendOptions& o) {
         return 1;
     }
 
-    auto run = PracticeRun::create(kName, o.run, nullptr, false,
+    int refused = 0;
+    auto run = PracticeRun::create(kName, o.run, nullptr, false, refused,
                                    [](TelegramOutput& out, TelegramDocument& document) {
                                        return std::make_unique<SerialRunView>(out, document);
                                    });
     if (!run)
-        return kUsageExit;
+        return refused;
     Trainer& t = run->trainer();
     PracticeSettings& settings = t.settings();
     if (o.autoKeyer)

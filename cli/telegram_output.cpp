@@ -111,6 +111,11 @@ void PrintingView::showMessage(const std::u16string& text) {
         output_.message(text);  // an empty text only clears the line
 }
 
+void PrintingView::messageBox(const std::u16string& title, const std::u16string& text,
+                              MessageIcon) {
+    std::fprintf(stderr, "quorvel-cli: %s: %s\n", toUtf8(title).c_str(), toUtf8(text).c_str());
+}
+
 void PrintingView::telegramResultReady(const TelegramResult& result) {
     TelegramReport report;
     int generation = 0;

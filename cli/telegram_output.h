@@ -70,6 +70,9 @@ class PrintingView : public PracticeView {
         : output_(output), document_(document) {}
 
     void showMessage(const std::u16string& text) override;
+    // On standard error: a message box is how the engine tells of a failure.
+    void messageBox(const std::u16string& title, const std::u16string& text,
+                    MessageIcon icon) override;
     void telegramResultReady(const TelegramResult& result) override;
     bool dismissesResultsItself() const override { return true; }
 

@@ -65,9 +65,9 @@ bool Trainer::startThreads() {
     return keying_.start();
 }
 
-void Trainer::shutdown() {
+bool Trainer::shutdown() {
     if (shutDown_)
-        return;
+        return logsWritten_;
     shutDown_ = true;
     sending_.closeKeying();
     receive_.stop();
@@ -75,9 +75,10 @@ void Trainer::shutdown() {
     document_.dismissResult();
     keying_.stop();
     // After the consumer, which may still have judged a character; bounded for a hung disk.
-    scoring_.logs().stop();
+    logsWritten_ = scoring_.logs().stop();
     // A playback or writer thread that was left to end on its own reports to no one.
     setView(nullptr);
+    return logsWritten_;
 }
 
 void Trainer::dismissResult() {

@@ -58,7 +58,8 @@ class Trainer {
     bool startThreads();
     // Window close: key released, playback and serial key stopped, a pending result card
     // released, keying threads joined, the logs written (at most LogWriter::kStopTimeout).
-    void shutdown();
+    // False when some of the history could not be written; later calls answer the same.
+    bool shutdown();
 
     // What the papers and labels show, copied in one go.
     PracticeSnapshot snapshot() const { return document_.snapshot(); }
@@ -103,6 +104,7 @@ class Trainer {
     SendingControl sending_;
     RandomGenerator random_;
     bool shutDown_ = false;
+    bool logsWritten_ = true;
 };
 
 // The playback hooks of a trainer: queue clearing, element jitter and the blank test.

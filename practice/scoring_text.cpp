@@ -65,13 +65,7 @@ std::u16string judgementText(char16_t keyed, char16_t model, bool correct) {
 }
 
 std::u16string historyNotSavedText(const std::filesystem::path& file) {
-    std::u16string path;
-    try {
-        path = file.u16string();
-    } catch (const std::exception&) {
-        path = fromUtf8(file.string());  // a name that is not valid UTF-8
-    }
-    return u"練習履歴を保存できませんでした。\n" + path;
+    return u"練習履歴を保存できませんでした。\n" + pathText(file);
 }
 
 std::u16string wrongPairEntry(char16_t model, char16_t keyed) {

@@ -26,7 +26,9 @@ DataDirLock::~DataDirLock() {
 void DataDirLock::release() {
     if (handle_ == -1)
         return;
-    // Closing drops the lock; the file stays, so that no one locks a file just unlinked.
+    // Closing drops the lock; the file stays, so that no one locks a file just unlinked. Its
+    // process id goes, so that no later message names a process long gone.
+    static_cast<void>(::ftruncate(static_cast<int>(handle_), 0));
     ::close(static_cast<int>(handle_));
     handle_ = -1;
 }

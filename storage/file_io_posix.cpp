@@ -62,9 +62,12 @@ AppendResult appendToFile(const std::filesystem::path& path, std::string_view by
     }
     if (errno != EEXIST)
         return AppendResult::Failed;
-    Fd existing(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
-    if (!existing.valid())
+    // Non-blocking, and only a regular file: a FIFO in the log's place must not hang the writer.
+    Fd existing(::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (!existing.valid() || ::fstat(existing.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return AppendResult::Failed;
+    ::fcntl(existing.get(), F_SETFL, ::fcntl(existing.get(), F_GETFL) & ~O_NONBLOCK);
     const off_t before = ::lseek(existing.get(), 0, SEEK_END);
     if (writeAll(existing.get(), bytes) && existing.close())
         return AppendResult::Appended;

@@ -70,6 +70,7 @@ struct LogWriter::State {
     std::uint64_t flushDone = 0;
     bool flushOk = true;
     std::size_t held = 0;  // mirrors the write side's count for pending()
+    Backlog heldByLog;     // the same, log by log
 
     // The write side, under io: one writer at a time, whichever thread it is.
     std::mutex io;
@@ -210,6 +211,9 @@ LogWriter::State::Outcome LogWriter::State::write(std::optional<std::uint32_t> n
     {
         std::lock_guard l(m);
         held = heldRows.size() + heldEntries.size() + unapplied.size();
+        heldByLog.rows = heldRows.size();
+        heldByLog.entries = heldEntries.size();
+        heldByLog.judgements = unapplied.size();
     }
     if (failed && !reported) {
         reported = true;
@@ -368,6 +372,32 @@ bool LogWriter::stop(std::chrono::milliseconds timeout) {
     state_->clearReport(timeout);
     thread_.detach();  // it holds its own share of the state
     return false;
+}
+
+LogWriter::Backlog LogWriter::backlog() const {
+    std::lock_guard l(state_->m);
+    Backlog b = state_->heldByLog;
+    b.queued = state_->rows.size() + state_->entries.size() + state_->judgements.size();
+    b.stuck = state_->abandoned;
+    return b;
+}
+
+std::string LogWriter::Backlog::describe(const LogFiles& files) const {
+    std::string out;
+    auto add = [&out](std::size_t n, const char* what, const std::filesystem::path& file) {
+        if (n == 0)
+            return;
+        if (!out.empty())
+            out += ", ";
+        out += std::to_string(n) + " " + what + (file.empty() ? "" : " of " + file.string());
+    };
+    add(rows, "rows", files.practiceLog);
+    add(entries, "entries", files.textLog);
+    add(judgements, "judged characters", files.charLog);
+    add(queued, "entries not yet written", {});
+    if (stuck)
+        out += std::string(out.empty() ? "" : ", ") + "the disk did not answer in time";
+    return out.empty() ? "nothing is missing" : out;
 }
 
 std::size_t LogWriter::pending() const {

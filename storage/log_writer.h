@@ -82,6 +82,18 @@ class LogWriter {
     // Rows, entries and judgements not yet on the disk.
     std::size_t pending() const;
 
+    // What is not on the disk, log by log (after a flush or stop: what could not be written).
+    struct Backlog {
+        std::size_t queued = 0;  // not yet tried
+        std::size_t rows = 0;
+        std::size_t entries = 0;
+        std::size_t judgements = 0;
+        bool stuck = false;  // the writer's thread did not answer in time
+        // "3 rows of <practice log>, 87 judgements of <character log>", for a message.
+        std::string describe(const LogFiles& files) const;
+    };
+    Backlog backlog() const;
+
   private:
     struct State;
     static void run(const std::shared_ptr<State>& state);

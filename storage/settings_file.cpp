@@ -235,19 +235,15 @@ std::string withSettings(std::string_view existing,
     return out;
 }
 
-std::optional<std::string> readIfPresent(const std::filesystem::path& file) {
-    return readFileBytes(file);
-}
-
 // The current text before a rewrite: empty for a missing file, none for a file that exists
 // but cannot be read now (rewriting it would drop the lines the save does not own).
 std::optional<std::string> currentText(const std::filesystem::path& file) {
-    if (auto bytes = readFileBytes(file))
+    ReadProblem problem = ReadProblem::None;
+    if (auto bytes = readFileBytes(file, &problem))
         return bytes;
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec) || ec)
-        return std::nullopt;
-    return std::string();
+    if (problem == ReadProblem::Missing)
+        return std::string();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -331,16 +327,20 @@ void applySettings(const IniValues& values, PracticeSettings& settings,
 
 SettingsLoad loadSettings(const std::filesystem::path& file, PracticeSettings& settings,
                           const SettingsContext& context) {
-    const auto bytes = readIfPresent(file);
+    ReadProblem problem = ReadProblem::None;
+    const auto bytes = readFileBytes(file, &problem);
     applySettings(bytes ? parseSettingsText(*bytes) : IniValues{}, settings, context);
-    return bytes ? SettingsLoad::Read : SettingsLoad::Missing;
+    if (bytes)
+        return SettingsLoad::Read;
+    return problem == ReadProblem::Missing ? SettingsLoad::Missing : SettingsLoad::Unreadable;
 }
 
 bool loadSettingsFile(const std::filesystem::path& file, PracticeSettings& settings,
                       std::string& error, const SettingsContext& context) {
-    const auto bytes = readIfPresent(file);
+    ReadProblem problem = ReadProblem::None;
+    const auto bytes = readFileBytes(file, &problem);
     if (!bytes) {
-        error = "cannot read settings file " + file.string();
+        error = "cannot read settings file " + file.string() + ": " + describe(problem);
         return false;
     }
     const IniValues values = parseSettingsText(*bytes);

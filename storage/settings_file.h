@@ -67,9 +67,10 @@ IniValues parseSettingsText(std::string_view text);
 void applySettings(const IniValues& values, PracticeSettings& settings,
                    const SettingsContext& context = {});
 
-enum class SettingsLoad { Read, Missing };
+enum class SettingsLoad { Read, Missing, Unreadable };
 
-// At start-up: a missing or unreadable file gives every default.
+// At start-up: a missing or unreadable file gives every default. Anything but a regular file
+// (a FIFO, a device) counts as unreadable and is not waited on.
 SettingsLoad loadSettings(const std::filesystem::path& file, PracticeSettings& settings,
                           const SettingsContext& context = {});
 

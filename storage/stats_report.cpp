@@ -31,7 +31,7 @@ std::int64_t percent(std::int64_t part, std::int64_t whole) {
 std::u16string fullPath(const std::filesystem::path& p) {
     std::error_code ec;
     const auto abs = std::filesystem::absolute(p, ec);
-    return (ec ? p : abs).u16string();
+    return pathText(ec ? p : abs);
 }
 
 PracticeSums sumsOf(const StatsInputs& in) {

@@ -1,6 +1,7 @@
 #include "storage/utf.h"
 
 #include <cstdint>
+#include <exception>
 
 namespace quorvel {
 namespace {
@@ -113,6 +114,14 @@ bool isUtf8(std::string_view text) {
             return false;
     }
     return true;
+}
+
+std::u16string pathText(const std::filesystem::path& path) {
+    try {
+        return path.u16string();
+    } catch (const std::exception&) {
+        return fromUtf8(path.string());
+    }
 }
 
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QUrl>
 
+#include "storage/utf.h"
 #include "ui/fonts.h"
 #include "ui/history_button.h"
 #include "ui/history_graph.h"
@@ -54,7 +55,7 @@ HistoryWindow::HistoryWindow(const DataPaths& paths, RunSource run, QWidget* par
     connect(openFolder_, &QAbstractButton::clicked, this, [this] {
         std::error_code ec;
         const auto dir = std::filesystem::absolute(directory_, ec);
-        const QString path = QString::fromStdU16String((ec ? directory_ : dir).u16string());
+        const QString path = QString::fromStdU16String(pathText(ec ? directory_ : dir));
         if (opener_(path))
             return;
         // Without a file browser the learner still needs to know where the files are.
