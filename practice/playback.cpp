@@ -29,7 +29,6 @@ bool Playback::running() const {
 
 void Playback::clearContacts() {
     flags_.zeroContacts();
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
     if (hooks_.clearQueue)
         hooks_.clearQueue();
 }
@@ -221,7 +220,6 @@ bool Playback::step(std::uint32_t now) {
         // Paused time does not count; the line and the tone stay released.
         flags_.setSerialContact(flags_.serialDot, false, now);
         flags_.setSerialContact(flags_.serialDash, false, now);
-        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         wasPaused_ = true;
         return true;
     }

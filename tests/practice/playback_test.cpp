@@ -208,10 +208,8 @@ TEST_F(PlaybackTest, PauseInsideADashReleasesAndResumesItsRemainder) {
         // The state seen here is what the last step left; the pause is set for the next one.
         if (flags.PlaybackPaused.load()) {
             EXPECT_EQ(flags.serialDash.load(), 0);
-            EXPECT_EQ(flags.ToneKeyDown.load(), 0);
         }
         if (flags.serialDash.load() && pausedAt == 0 && t == 100) {
-            flags.ToneKeyDown = 1;  // as the keying thread would have it
             flags.PlaybackPaused = 1;
             pausedAt = t;
         }
