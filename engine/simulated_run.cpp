@@ -17,8 +17,10 @@ SimulatedRun::SimulatedRun(Trainer& trainer, ManualScoringClock* clock, int samp
 void SimulatedRun::step() {
     if (clock_)
         clock_->setNow(now_);
-    playback_.step(now_);
-    trainer_.keying().step(now_);
+    if (!stalls_.playback || !stalls_.playback(now_))
+        playback_.step(now_);
+    if (!stalls_.keying || !stalls_.keying(now_))
+        trainer_.keying().step(now_);
     trainer_.keying().drain();
     // Frames due by the end of this millisecond, so rates that are not a multiple of 1000 Hz
     // keep their exact count over time.

@@ -25,6 +25,13 @@ class SimulatedRun {
     void setAudioSink(AudioSink sink) { sink_ = std::move(sink); }
     // Called at the end of every simulated millisecond with its tick: a learner's actions.
     void setStepHook(std::function<void(std::uint32_t now)> hook) { hook_ = std::move(hook); }
+    // A thread that does not run in a millisecond, as a busy machine would have it: the
+    // playback's or the keying thread's step is skipped while its predicate holds.
+    struct Stalls {
+        std::function<bool(std::uint32_t now)> playback;
+        std::function<bool(std::uint32_t now)> keying;
+    };
+    void setStalls(Stalls stalls) { stalls_ = std::move(stalls); }
     std::uint32_t now() const { return now_; }
 
     // A whole receive run as RX START starts it in receive mode, until the playback ends and
@@ -45,6 +52,7 @@ class SimulatedRun {
     Renderer renderer_;
     AudioSink sink_;
     std::function<void(std::uint32_t)> hook_;
+    Stalls stalls_;
     std::vector<float> buffer_;
     std::uint32_t start_ = 0;
     std::uint32_t now_ = 0;

@@ -1,5 +1,5 @@
 // How long a contact change must last before the debounced state follows it, in ms. The
-// sampler debounces by these; the playback bounds by them the lateness it can make up.
+// sampler debounces by these.
 #pragma once
 
 #include <algorithm>

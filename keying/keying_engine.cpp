@@ -60,7 +60,6 @@ void KeyingEngine::stop() {
         keyingThread_.join();
     if (consumerThread_.joinable())
         consumerThread_.join();
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
     queue_.reopen();
     running_.store(false, std::memory_order_release);
 }
@@ -97,7 +96,7 @@ void KeyingEngine::keyingLoop() {
         const std::uint32_t ticks = active ? sampler_.ticksToNextSample() : 2;
         sleeper.sleepUntil(tickStart(sampled) + std::chrono::milliseconds(ticks));
     }
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+    flags_.setToneKeyDown(false, tickNow());
     restoreKeyingTimer();
 }
 

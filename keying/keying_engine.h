@@ -29,8 +29,8 @@ class KeyingEngine {
     // True when they run (already running counts); false when a thread could not be created,
     // in which case nothing runs.
     bool start();
-    // Asks both threads to end and joins them; ToneKeyDown is left at 0. Returns within a few
-    // ms, a pending result card or not.
+    // Asks both threads to end and joins them; the keying thread leaves ToneKeyDown at 0. Returns
+    // within a few ms, a pending result card or not.
     void stop();
     // Wakes the consumer after a pending result was released, so the events it held back are
     // handled.

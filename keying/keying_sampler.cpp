@@ -37,7 +37,86 @@ void KeyingSampler::restart(std::uint32_t now) {
     keyerDot_ = keyerDash_ = false;
     paused_ = false;
     offset_ = 0;
+    virtualRun_ = 0;
+    virtualDown_ = false;
+    stamp_.leadIn = false;
     assembler_.clear(now);
+}
+
+void KeyingSampler::idleAt(std::uint32_t at, const AssemblerSettings& s) {
+    if (static_cast<std::int32_t>(at - assembler_.lastRelease()) >= 0)
+        assembler_.idle(at, s);
+}
+
+void KeyingSampler::applyEdge(const KeyEdge& edge, std::uint32_t at, const AssemblerSettings& s) {
+    switch (edge.kind) {
+        case KeyEdge::Down:
+            if (virtualDown_)
+                return;
+            idleAt(at, s);
+            assembler_.keyDown(at);
+            virtualDown_ = true;
+            break;
+        case KeyEdge::Up:
+            if (!virtualDown_)
+                return;
+            virtualDown_ = false;
+            if (assembler_.keyUp(at, s))
+                idleAt(at, s);
+            break;
+        case KeyEdge::LeadInOn:
+        case KeyEdge::LeadInOff:
+            idleAt(at, s);  // a character complete before it is judged as it was keyed
+            stamp_.leadIn = edge.kind == KeyEdge::LeadInOn;
+            return;
+    }
+    flags_.setToneKeyDown(virtualDown_, at + offset_);
+}
+
+bool KeyingSampler::followVirtualKey(std::uint32_t now, const AssemblerSettings& s) {
+    const int run = flags_.PlaybackRunning.load(std::memory_order_acquire);
+    KeyEdgeRing& ring = flags_.keyEdges;
+    while (!ring.empty() && ring.front().run != run)
+        ring.pop();  // an ended run's
+    if (run == 0 || (run != virtualRun_ && ring.empty())) {
+        virtualRun_ = 0;
+        return false;
+    }
+    if (run != virtualRun_) {
+        virtualRun_ = run;
+        virtualDown_ = false;
+        stamp_.leadIn = false;
+    }
+    // Nothing is decided past the tick the playback has keyed up to: a stalled playback
+    // delays a gap, never ends a character early.
+    std::uint32_t limit = ring.horizon() - offset_;
+    if (static_cast<std::int32_t>(limit - now) > 0)
+        limit = now;
+    while (!ring.empty()) {
+        const KeyEdge edge = ring.front();
+        if (edge.run != run) {
+            ring.pop();
+            continue;
+        }
+        std::uint32_t at = edge.tick - offset_;
+        if (static_cast<std::int32_t>(at - limit) > 0)
+            break;
+        ring.pop();
+        if (static_cast<std::int32_t>(at - lastSample_) < 0)
+            at = lastSample_;  // never before what was already decided
+        applyEdge(edge, at, s);
+        lastSample_ = at;
+    }
+    if (static_cast<std::int32_t>(limit - lastSample_) >= 0) {
+        if (!virtualDown_)
+            idleAt(limit, s);
+        lastSample_ = limit;
+    }
+    // Back on after a pause silenced it.
+    flags_.setToneKeyDown(virtualDown_, lastSample_ + offset_);
+    previousKeyed_ = virtualDown_;
+    coarse_ = true;
+    return true;
 }
 
 std::uint32_t KeyingSampler::changeTick(const Contact& c, std::uint32_t now) const {
@@ -112,6 +191,8 @@ bool KeyingSampler::step(std::uint32_t tick) {
     }
     const std::uint32_t now = tick - offset_;
     const std::uint32_t unit = unitForWpm(PracticeSettings::get(settings_.WPM));
+    if (followVirtualKey(now, {unit, tolerancesOf(settings_), latinMode_ && latinMode_()}))
+        return true;
     const int ks = PracticeSettings::get(settings_.KeySoftness);
     const bool dotFlipped = debounce(dot_, flags_.dotClosed(), now, ks, unit);
     const bool dashFlipped = debounce(dash_, flags_.dashClosed(), now, ks, unit);

@@ -41,12 +41,16 @@ class KeyingSampler {
       public:
         explicit Stamp(KeyingEventSink& next) : next_(next) {}
         void post(const KeyingEvent& event) override {
+            // The Latin lead-in keys letters that are no part of the telegram.
+            if (leadIn && event.kind != KeyingEventKind::Element)
+                return;
             KeyingEvent e = event;
             e.generation = generation;
             next_.post(e);
         }
         bool spaceExpected() override { return next_.spaceExpected(); }
         std::uint32_t generation = 0;
+        bool leadIn = false;
 
       private:
         KeyingEventSink& next_;
@@ -73,6 +77,12 @@ class KeyingSampler {
     // than the last change, else now.
     std::uint32_t changeTick(const Contact& c, std::uint32_t now) const;
     bool autoKeyer(std::uint32_t now, std::uint32_t unit);
+    // The playback's virtual key, timed from the dates of its edges; false when no playback
+    // keys one, and the contacts are sampled instead.
+    bool followVirtualKey(std::uint32_t now, const AssemblerSettings& s);
+    void applyEdge(const KeyEdge& edge, std::uint32_t at, const AssemblerSettings& s);
+    // idle() at a time not before the last release (a restart may have moved it on).
+    void idleAt(std::uint32_t at, const AssemblerSettings& s);
 
     const PracticeSettings& settings_;
     SharedFlags& flags_;
@@ -90,6 +100,8 @@ class KeyingSampler {
     std::uint32_t phaseStart_ = 0;
     bool keyerDot_ = false;  // debounced contacts of the previous sample
     bool keyerDash_ = false;
+    int virtualRun_ = 0;  // the run whose virtual key is followed, 0 none
+    bool virtualDown_ = false;
     // The sampler keeps its own time, the tick less the paused milliseconds so far.
     bool paused_ = false;
     std::uint32_t pausedAt_ = 0;  // tick

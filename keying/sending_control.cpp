@@ -36,8 +36,7 @@ void SendingControl::startSending() {
     if (hooks_.stopPlayback)
         hooks_.stopPlayback();
     flags_.zeroContacts();
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
-    keying_.clearQueue();
+    keying_.clearQueue();  // the keying thread silences the tone at its next sample
     flags_.DemoMode.store(0, std::memory_order_relaxed);
 
     document_.reset();
@@ -82,8 +81,7 @@ void SendingControl::closeKeying() {
 bool SendingControl::togglePause() {
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) == 0) {
         flags_.PlaybackPaused.store(1, std::memory_order_release);
-        flags_.zeroContacts();
-        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
+        flags_.zeroContacts();  // the keying thread silences the tone at its next sample
         document_.view().showMessage(u"一旦停止中");
         document_.view().pauseChanged(true);
         return true;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "keying/key_edges.h"
 #include "keying/tone_edges.h"
 
 namespace quorvel {
@@ -55,6 +56,9 @@ struct SharedFlags {
     // Bumped to clear the keying queue: the sampler starts afresh when it sees a new value, so
     // a character cut by a stop is dropped, and the consumer drops events of an older one.
     std::atomic<std::uint32_t> keyingGeneration{0};
+
+    // The playback's virtual key (its contacts above are only shown).
+    KeyEdgeRing keyEdges;
 
     std::atomic<int> ToneKeyDown{0};        // 1 while the tone sounds
     ToneEdgeRing toneEdges;                 // its edges with their ticks, for the audio callback

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "keying/hold_times.h"
 #include "morse/character_assembler.h"
 #include "morse/code_tables.h"
 
@@ -29,7 +28,6 @@ bool Playback::running() const {
 
 void Playback::clearContacts() {
     flags_.zeroContacts();
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
     if (hooks_.clearQueue)
         hooks_.clearQueue();
 }
@@ -149,6 +147,7 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             if (demo_)
                 document_.showPlaybackMessage(
                     run_, s.dash ? u"デモ送信：長点  Kキー / CTS" : u"デモ送信：短点  Jキー / DSR");
+            flags_.keyEdges.push({at, run_, KeyEdge::Down, s.dash});
             flags_.setSerialContact(s.dash ? flags_.serialDash : flags_.serialDot, true, at);
             return length;
         }
@@ -158,6 +157,7 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             document_.enterPlaybackBlank(run_, hooks_.spaceExpected);
             return 0;
         case Step::LeadIn:
+            flags_.keyEdges.push({at, run_, s.arg != 0 ? KeyEdge::LeadInOn : KeyEdge::LeadInOff});
             if (s.arg != 0)
                 flags_.LeadInActive.store(run_, std::memory_order_release);
             else
@@ -173,6 +173,7 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
 void Playback::leave(const Step& s, std::uint32_t at) {
     if (s.kind != Step::Key)
         return;
+    flags_.keyEdges.push({at, run_, KeyEdge::Up, s.dash});
     flags_.setSerialContact(s.dash ? flags_.serialDash : flags_.serialDot, false, at);
     if (demo_)
         document_.showPlaybackMessage(run_, u"デモ送信：電鍵を離す");
@@ -192,21 +193,11 @@ void Playback::finish() {
     }
 }
 
-std::uint32_t Playback::madeUpLateness(const Step& s) const {
-    const std::uint32_t unit = unitForWpm(PracticeSettings::get(settings_.WPM));
-    const int ks = PracticeSettings::get(settings_.KeySoftness);
-    // A key closes a contact; every other step comes after a release.
-    const std::uint32_t hold =
-        s.kind == Step::Key ? closingHoldTime(ks, unit) : openingHoldTime(ks, unit);
-    return std::max(kMinMadeUpLateness, hold - 1);
-}
-
 std::uint32_t Playback::ticksToNextEvent() const {
     if (!active_)
         return 0;
     if (flags_.PlaybackPaused.load(std::memory_order_acquire) != 0)
         return kPausedPollMs;
-    // Between two steps (an element held back after a stall) the next call is due at once.
     return inStep_ ? std::max<std::uint32_t>(1, remaining_) : 1;
 }
 
@@ -221,7 +212,6 @@ bool Playback::step(std::uint32_t now) {
         // Paused time does not count; the line and the tone stay released.
         flags_.setSerialContact(flags_.serialDot, false, now);
         flags_.setSerialContact(flags_.serialDash, false, now);
-        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         wasPaused_ = true;
         return true;
     }
@@ -231,7 +221,8 @@ bool Playback::step(std::uint32_t now) {
         wasPaused_ = false;
         budget = std::min<std::uint32_t>(budget, 1);
     }
-    bool leftKey = false;
+    // Every step keeps its due tick however late this call is: the keying side times the
+    // virtual key from the dates, so lateness of any length is made up, never shifted.
     while (running()) {
         if (!inStep_) {
             if (next_ >= plan_.size()) {
@@ -239,32 +230,22 @@ bool Playback::step(std::uint32_t now) {
                     break;
                 planTelegram(++telegram_);
             }
-            // After a stall the sampler must still see the contact open between two elements
-            // and close for each: the rest of the schedule shifts instead.
-            if (leftKey && plan_[next_].kind == Step::Key)
-                return true;
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;
-            // A step reached after a stall starts now with its whole length: cutting the
-            // following steps short could close a gap up under the debounce and merge two
-            // elements, so the rest of the schedule shifts. A wake-up a tick or two late is
-            // made up: the contact is dated from the step's due tick, and the step ends on time.
-            // So is any lateness the sampler's debounce hold still covers.
-            if (remaining_ > 0 && budget > madeUpLateness(plan_[next_]))
-                budget = 0;
         } else if (plan_[next_].kind == Step::Key) {
-            // Held again after a pause released it.
+            // Held again after a pause released it (the contacts are only shown).
             flags_.setSerialContact(plan_[next_].dash ? flags_.serialDash : flags_.serialDot, true,
                                     now);
         }
         if (remaining_ > budget) {
             remaining_ -= budget;
+            if (running())
+                flags_.keyEdges.publishHorizon(now);
             return true;
         }
         budget -= remaining_;
         leave(plan_[next_], now - budget);
         inStep_ = false;
-        leftKey = leftKey || plan_[next_].kind == Step::Key;
         ++next_;
     }
     if (cancelled()) {

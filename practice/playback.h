@@ -46,9 +46,6 @@ class Playback {
     // can sleep that long instead of stepping every millisecond. Paused: kPausedPollMs.
     std::uint32_t ticksToNextEvent() const;
     static constexpr std::uint32_t kPausedPollMs = 100;
-    // Lateness of a step, in ticks, that is always made up rather than shifted by: a
-    // real-time caller wakes this late at its events.
-    static constexpr std::uint32_t kMinMadeUpLateness = 2;
     // A run whose stop gave up waiting for it is cancelled through this flag: from then on it
     // touches nothing shared, so a run started meanwhile is left alone.
     void setCancelFlag(const std::atomic<bool>* cancelled) { cancelled_ = cancelled; }
@@ -70,10 +67,6 @@ class Playback {
     void addWait(int units, std::uint32_t ms = 0) {
         plan_.push_back({Step::Wait, false, units, ms, 0});
     }
-    // The lateness entering s that the following steps make up: the sampler dates the contact
-    // change from its due tick, and still debounces it in its place while the change comes
-    // before its hold ends. A longer stall shifts the rest of the schedule.
-    std::uint32_t madeUpLateness(const Step& s) const;
     // Runs the current step's entry; returns its duration in ms (0 for instant steps).
     std::uint32_t enter(const Step& s, std::uint32_t at);
     void leave(const Step& s, std::uint32_t at);

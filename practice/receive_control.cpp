@@ -48,7 +48,6 @@ bool ReceiveControl::running() const {
 
 void ReceiveControl::clearLine() {
     flags_.zeroContacts();
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
     if (hooks_.clearQueue)
         hooks_.clearQueue();
 }
@@ -164,7 +163,6 @@ void ReceiveControl::togglePause() {
         wakePlayback();
         // The queue is kept: the character in progress goes on after the resume.
         flags_.zeroContacts();
-        flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
         document_.view().showMessage(u"一旦停止中");
         document_.view().pauseChanged(true);
     } else {

@@ -19,9 +19,7 @@ SdlAudioDevice::~SdlAudioDevice() {
     close();
 }
 
-void SdlAudioDevice::close() {
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
-}
+void SdlAudioDevice::close() {}
 
 void SdlAudioDevice::callback(void*, std::uint8_t*, int) {}
 

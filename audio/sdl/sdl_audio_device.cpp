@@ -95,7 +95,6 @@ void SdlAudioDevice::close() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         audioInitialised_ = false;
     }
-    flags_.ToneKeyDown.store(0, std::memory_order_relaxed);
 }
 
 void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {

@@ -23,7 +23,7 @@ class SdlAudioDevice {
     // buffer size (0: the default).
     SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags, const AudioState& audio,
                    int bufferFrames = 0);
-    // Stops the callback before the renderer goes away, then clears ToneKeyDown.
+    // Stops the callback before the renderer goes away.
     ~SdlAudioDevice();
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;

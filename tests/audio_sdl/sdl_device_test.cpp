@@ -177,7 +177,8 @@ TEST(SdlAudioDevice, ClosingWhileRenderingStopsTheCallbackFirst) {
         flags.ToneKeyDown.store(i % 2);
         std::this_thread::sleep_for(std::chrono::milliseconds(i));
     }
-    EXPECT_EQ(flags.ToneKeyDown.load(), 0);
+    // No crash and, under the sanitizers, no race: the device leaves the flag to the keying
+    // thread, its only writer.
 }
 
 }  // namespace

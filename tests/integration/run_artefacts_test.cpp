@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "tests/integration/receive_rig.h"
 
 namespace quorvel {
@@ -102,6 +106,42 @@ TEST(RunArtefacts, PagingDuringAReceiveRunLeavesBothReceptionsRight) {
         const RunTally tally = run.trainer.scoring().runTally();
         EXPECT_EQ(tally.wrongCount, 0) << latin;
         EXPECT_EQ(tally.finishedSets, 1) << latin;
+    }
+}
+
+// RX STOP lands in the very millisecond the keying thread changed the tone, down or up: the
+// tone is released at the next sample at the latest and never sounds again.
+TEST(ToneAtStop, NoToneAfterAStopAtAnEdgeAndNoBlip) {
+    for (bool stopOnDown : {true, false}) {
+        ReceiveRun run(false, 20);
+        SimulatedRun sim(run.trainer, &run.clock);
+        std::vector<float> peaks;  // per simulated ms
+        sim.setAudioSink([&](const float* samples, std::size_t frames) {
+            float peak = 0;
+            for (std::size_t i = 0; i < frames; ++i)
+                peak = std::max(peak, std::abs(samples[i]));
+            peaks.push_back(peak);
+        });
+        bool wasDown = false;
+        std::size_t stoppedAt = 0;
+        sim.setStepHook([&](std::uint32_t) {
+            const bool down = run.trainer.flags().ToneKeyDown.load() != 0;
+            if (stoppedAt == 0 && judged(run) >= 2 && down != wasDown && down == stopOnDown) {
+                run.trainer.rxStop();
+                stoppedAt = peaks.size();
+            }
+            wasDown = down;
+        });
+        sim.receive(1000);
+        ASSERT_GT(stoppedAt, 0u);
+        EXPECT_EQ(run.trainer.flags().ToneKeyDown.load(), 0);
+        constexpr std::size_t kRampMs = 2;  // the next sample, and the release ramp of 1 ms
+        for (std::size_t ms = stoppedAt + 1; ms < peaks.size(); ++ms) {
+            EXPECT_LE(peaks[ms], peaks[ms - 1] + 1e-6f) << "tone rises again " << ms - stoppedAt;
+            if (ms > stoppedAt + kRampMs) {
+                EXPECT_LT(peaks[ms], 1e-4f) << "tone " << ms - stoppedAt << " ms after the stop";
+            }
+        }
     }
 }
 

@@ -147,6 +147,7 @@ TEST_F(SendingControlTest, PauseSilencesAndKeepsTheQueue) {
     EXPECT_TRUE(control().togglePause());
     EXPECT_EQ(flags.PlaybackPaused.load(), 1);
     EXPECT_EQ(flags.keyboardDot.load(), 0);
+    engine.step(1);  // the keying thread's next sample silences the tone
     EXPECT_EQ(flags.ToneKeyDown.load(), 0);
     EXPECT_EQ(engine.queue().size(), 1u);
     EXPECT_EQ(view.lastMessage(), u"一旦停止中");

@@ -63,29 +63,33 @@ class PlaybackTest : public ::testing::Test {
         return out;
     }
 
-    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // dated tick, contacts
+    using Edges = std::vector<std::pair<std::uint32_t, int>>;  // due tick, kind + 4 × dash
     // Plays two short telegrams at 25 WPM, moving on advance(playback, step number) ticks before
-    // each step; gives every contact change with its date, and the number of steps.
+    // each step; gives every edge of the virtual key with its date, and the number of steps.
     std::pair<Edges, int> datedEdges(
         const std::function<std::uint32_t(const Playback&, int)>& advance) {
         settings.WPM = 25;
         document.installSet(
             {{u"ア」", u"", u"", u"", u"", u"カ"}, {u"イ", u"", u"", u"", u"", u""}}, false);
-        auto contacts = [&] { return flags.serialDot.load() + 2 * flags.serialDash.load(); };
         Playback playback(settings, flags, document, hooks);
         Edges edges;
+        auto collect = [&] {
+            for (; !flags.keyEdges.empty(); flags.keyEdges.pop()) {
+                const KeyEdge e = flags.keyEdges.front();
+                edges.emplace_back(e.tick, e.kind + (e.dash ? 4 : 0));
+            }
+        };
         std::uint32_t t = 1000;
         flags.PlaybackRunning = 1;
         playback.begin(t, false);
-        int last = contacts();
         int steps = 0;
         for (;; ++steps) {
+            collect();
             t += advance(playback, steps);
             if (!playback.step(t))
                 break;
-            if (contacts() != last)
-                edges.emplace_back(flags.serialChangeTick.load(), last = contacts());
         }
+        collect();
         return {edges, steps};
     }
 
@@ -208,10 +212,8 @@ TEST_F(PlaybackTest, PauseInsideADashReleasesAndResumesItsRemainder) {
         // The state seen here is what the last step left; the pause is set for the next one.
         if (flags.PlaybackPaused.load()) {
             EXPECT_EQ(flags.serialDash.load(), 0);
-            EXPECT_EQ(flags.ToneKeyDown.load(), 0);
         }
         if (flags.serialDash.load() && pausedAt == 0 && t == 100) {
-            flags.ToneKeyDown = 1;  // as the keying thread would have it
             flags.PlaybackPaused = 1;
             pausedAt = t;
         }
@@ -289,44 +291,6 @@ TEST_F(PlaybackTest, KeepsTheSetItStartedWith) {
 namespace quorvel {
 namespace {
 
-// The marks the sampler would see, one per key closure seen by any step() call, when the
-// calling thread stalls for stallMs every `every` calls.
-std::string marksWithStalls(TelegramDocument& document, PracticeSettings& settings,
-                            SharedFlags& flags, std::uint32_t stallMs, int every) {
-    Playback playback(settings, flags, document, PlaybackHooks{});
-    std::string marks;
-    bool wasClosed = false;
-    std::uint32_t t = 5000;
-    flags.PlaybackRunning = 1;
-    playback.begin(t, false);
-    for (int call = 1;; ++call) {
-        const bool dash = flags.serialDash.load() != 0;
-        const bool closed = dash || flags.serialDot.load() != 0;
-        if (closed && !wasClosed)
-            marks.push_back(dash ? '-' : '.');
-        wasClosed = closed;
-        t += call % every == 0 ? stallMs : 1;
-        if (!playback.step(t))
-            break;
-    }
-    return marks;
-}
-
-TEST(PlaybackStall, AStalledCallerLosesNoElement) {
-    PracticeSettings settings;
-    SharedFlags flags;
-    TelegramDocument document{settings, flags};
-    settings.WPM = 25;
-    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}}, false);
-    const std::string steady = marksWithStalls(document, settings, flags, 1, 1000000);
-    ASSERT_FALSE(steady.empty());
-    // Stalls land at many phases of elements and gaps.
-    for (int every : {37, 101, 263})
-        for (std::uint32_t stall : {60u, 500u})
-            EXPECT_EQ(marksWithStalls(document, settings, flags, stall, every), steady)
-                << stall << " ms every " << every << " calls";
-}
-
 // A real-time caller sleeps until the playback next has something to do: the contacts must
 // change at the very ticks they change at when stepped every millisecond.
 TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
@@ -338,55 +302,23 @@ TEST_F(PlaybackTest, SteppingOnlyAtItsNextEventKeepsEveryEdge) {
     EXPECT_LT(sparseSteps * 10, everyMsSteps);  // the point of it: far fewer wake-ups
 }
 
-// A real-time caller wakes after an event: the contact is still dated from the event's own
-// tick, and the schedule does not slip, while the sampler's debounce hold covers the lateness
-// (at 25 WPM a closure holds 5 ms at softness 50, 2 ms at 100; a tick or two always). Beyond,
-// the schedule shifts.
-TEST_F(PlaybackTest, LatenessTheDebounceHoldCoversKeepsEveryDatedEdge) {
-    auto lateBy = [&](std::uint32_t most) {
-        return datedEdges([most](const Playback& p, int wake) {
-                   return p.ticksToNextEvent() + static_cast<std::uint32_t>(wake) % (most + 1);
-               })
-            .first;
-    };
+// A caller that wakes late, by a tick or by half a second, or stalls for a while: every edge
+// of the virtual key keeps its due tick, so the keying side reads exactly what was planned.
+TEST_F(PlaybackTest, LatenessOfAnyLengthKeepsEveryEdgeAtItsDueTick) {
     const auto onTime = datedEdges([](const Playback&, int) { return 1u; }).first;
     ASSERT_GT(onTime.size(), 20u);
-    EXPECT_EQ(lateBy(4), onTime);
-    EXPECT_NE(lateBy(5), onTime);
-
-    settings.KeySoftness = 100;
-    EXPECT_EQ(lateBy(2), onTime);
-    EXPECT_NE(lateBy(3), onTime);
-}
-
-// A stall makes the step it lands in longer, never the following ones shorter: a gap cut short
-// by the lateness would close up under the sampler's debounce and merge two elements.
-TEST(PlaybackStall, AfterAStallEveryElementAndGapKeepsItsWholeLength) {
-    PracticeSettings settings;
-    SharedFlags flags;
-    TelegramDocument document{settings, flags};
-    settings.WPM = 25;
-    const auto unit = static_cast<std::uint32_t>(playbackUnit(25));
-    document.installSet({{u"ア」", u"", u"", u"", u"", u"カ"}}, false);
-    for (int every : {37, 101, 263}) {
-        Playback playback(settings, flags, document, PlaybackHooks{});
-        std::uint32_t t = 5000;
-        flags.PlaybackRunning = 1;
-        playback.begin(t, false);
-        bool wasClosed = flags.serialDash.load() != 0 || flags.serialDot.load() != 0;
-        std::uint32_t changed = t;
-        for (int call = 1;; ++call) {
-            const bool closed = flags.serialDash.load() != 0 || flags.serialDot.load() != 0;
-            if (closed != wasClosed) {
-                EXPECT_GE(t - changed, unit) << (closed ? "gap" : "element") << " ending at " << t
-                                             << ", stalls every " << every << " calls";
-                changed = t;
-                wasClosed = closed;
-            }
-            t += call % every == 0 ? 3 * unit / 2 : 1;
-            if (!playback.step(t))
-                break;
-        }
+    for (std::uint32_t most : {4u, 5u, 50u, 500u}) {
+        EXPECT_EQ(datedEdges([most](const Playback& p, int wake) {
+                      return p.ticksToNextEvent() + static_cast<std::uint32_t>(wake) % (most + 1);
+                  }).first,
+                  onTime)
+            << "late by up to " << most;
+        for (int every : {37, 101, 263})
+            EXPECT_EQ(datedEdges([most, every](const Playback&, int call) {
+                          return call % every == every - 1 ? most : 1u;
+                      }).first,
+                      onTime)
+                << "stalled " << most << " ms every " << every << " calls";
     }
 }
 
