@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "audio/file/audio_file_writer.h"
+#include "audio/file/id3_tag.h"
 #include "audio/file/output_file.h"
 #include "audio/wav_writer.h"
 
@@ -32,6 +34,67 @@ int sndfileFormat(AudioFileFormat format) {
             return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
     }
     return 0;
+}
+
+#ifdef _WIN32
+int seekTo(std::FILE* f, sf_count_t offset, int whence) {
+    return _fseeki64(f, offset, whence);
+}
+sf_count_t tellOf(std::FILE* f) {
+    return _ftelli64(f);
+}
+#else
+int seekTo(std::FILE* f, sf_count_t offset, int whence) {
+    return fseeko(f, offset, whence);
+}
+sf_count_t tellOf(std::FILE* f) {
+    return ftello(f);
+}
+#endif
+
+// The encoder's file starts `base` bytes into the real one, after a tag written first.
+struct VirtualFile {
+    VirtualFile() = default;
+    VirtualFile(const VirtualFile&) = delete;
+    VirtualFile& operator=(const VirtualFile&) = delete;
+    ~VirtualFile() {
+        if (file)
+            std::fclose(file);
+    }
+    std::FILE* file = nullptr;
+    sf_count_t base = 0;
+};
+
+VirtualFile& vf(void* user) {
+    return *static_cast<VirtualFile*>(user);
+}
+
+SF_VIRTUAL_IO virtualIo() {
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* user) -> sf_count_t {
+        std::FILE* f = vf(user).file;
+        const sf_count_t here = tellOf(f);
+        seekTo(f, 0, SEEK_END);
+        const sf_count_t end = tellOf(f);
+        seekTo(f, here, SEEK_SET);
+        return end - vf(user).base;
+    };
+    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
+        VirtualFile& v = vf(user);
+        if (seekTo(v.file, whence == SEEK_SET ? offset + v.base : offset, whence) != 0)
+            return -1;
+        return tellOf(v.file) - v.base;
+    };
+    io.read = [](void* ptr, sf_count_t count, void* user) -> sf_count_t {
+        return static_cast<sf_count_t>(
+            std::fread(ptr, 1, static_cast<std::size_t>(count), vf(user).file));
+    };
+    io.write = [](const void* ptr, sf_count_t count, void* user) -> sf_count_t {
+        return static_cast<sf_count_t>(
+            std::fwrite(ptr, 1, static_cast<std::size_t>(count), vf(user).file));
+    };
+    io.tell = [](void* user) -> sf_count_t { return tellOf(vf(user).file) - vf(user).base; };
+    return io;
 }
 
 // libsndfile's level runs the other way: 0 is the largest, best file.
@@ -56,12 +119,21 @@ class SndfileWriter final : public AudioFileWriter {
         info.channels = o.channels;
         info.format = sndfileFormat(format);
 #ifdef _WIN32
-        file_ = sf_wchar_open(out_.writePath().c_str(), SFM_WRITE, &info);
+        io_.file = _wfopen(out_.writePath().c_str(), L"w+b");
 #else
-        file_ = sf_open(out_.writePath().c_str(), SFM_WRITE, &info);
+        io_.file = std::fopen(out_.writePath().c_str(), "w+b");
 #endif
+        if (!io_.file)
+            fail("cannot create the file");
+        if (format == AudioFileFormat::Mp3) {
+            const std::string tag = id3v2Tag(o.title, o.comment);
+            if (std::fwrite(tag.data(), 1, tag.size(), io_.file) != tag.size())
+                fail("cannot write the tag");
+            io_.base = static_cast<sf_count_t>(tag.size());
+        }
+        file_ = sf_open_virtual(&virtualIo_, SFM_WRITE, &info, &io_);
         if (!file_)
-            throw std::runtime_error("cannot write " + path.string() + ": " + sf_strerror(nullptr));
+            fail(sf_strerror(nullptr));
         if (isLossy(format)) {
             double level = compressionLevel(format, o.quality);
             sf_command(file_, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
@@ -70,18 +142,20 @@ class SndfileWriter final : public AudioFileWriter {
                 sf_command(file_, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
             }
         }
-        // Tags go in before the first samples: the Ogg, FLAC and MP3 writers put them first.
-        if (!o.title.empty())
-            sf_set_string(file_, SF_STR_TITLE, o.title.c_str());
-        if (!o.comment.empty())
-            sf_set_string(file_, SF_STR_COMMENT, o.comment.c_str());
-        sf_set_string(file_, SF_STR_SOFTWARE, "Quorvel");
+        // Tags go in before the first samples: the Ogg and FLAC writers put them first.
+        if (format != AudioFileFormat::Mp3) {
+            if (!o.title.empty())
+                sf_set_string(file_, SF_STR_TITLE, o.title.c_str());
+            if (!o.comment.empty())
+                sf_set_string(file_, SF_STR_COMMENT, o.comment.c_str());
+            sf_set_string(file_, SF_STR_SOFTWARE, "Quorvel");
+        }
         pending_.reserve(kChunkFrames * channels_);
     }
 
     ~SndfileWriter() override {
         if (file_)
-            sf_close(file_);
+            sf_close(file_);  // before the file under it closes
     }
 
     void write(const float* samples, std::size_t frames) override {
@@ -99,6 +173,8 @@ class SndfileWriter final : public AudioFileWriter {
         SNDFILE* f = std::exchange(file_, nullptr);
         if (const int rc = sf_close(f); rc != 0)
             fail(sf_error_number(rc));
+        if (std::fclose(std::exchange(io_.file, nullptr)) != 0)
+            fail("the disk did not take the whole file");
         out_.commit();
     }
 
@@ -128,6 +204,8 @@ class SndfileWriter final : public AudioFileWriter {
     }
 
     OutputFile out_;
+    VirtualFile io_;
+    SF_VIRTUAL_IO virtualIo_ = virtualIo();
     SNDFILE* file_ = nullptr;
     bool pcm_;
     std::size_t channels_;
