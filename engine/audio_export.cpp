@@ -12,15 +12,9 @@ namespace {
 // Keeps a phone player's title line readable; the comment has every text whole.
 constexpr std::size_t kTitleCodeUnits = 60;
 
-void copySettings(const PracticeSettings& from, PracticeSettings& to) {
-    for (const SettingKey& key : settingsTable())
-        PracticeSettings::set(to.*key.field, PracticeSettings::get(from.*key.field));
-    PracticeSettings::set(to.goOnAfterMistakes, PracticeSettings::get(from.goOnAfterMistakes));
-}
-
 // A trainer with no data directory: it writes no logs.
 void prepare(Trainer& t, const PracticeSettings& settings, const AudioExportJob& job) {
-    copySettings(settings, t.settings());
+    copyPracticeSettings(settings, t.settings());
     PracticeSettings::set(t.settings().Mode, 0);
     t.switchLanguage(job.latin);
     if (!job.telegrams.empty())
@@ -30,6 +24,12 @@ void prepare(Trainer& t, const PracticeSettings& settings, const AudioExportJob&
 struct Cancelled {};
 
 }  // namespace
+
+void copyPracticeSettings(const PracticeSettings& from, PracticeSettings& to) {
+    for (const SettingKey& key : settingsTable())
+        PracticeSettings::set(to.*key.field, PracticeSettings::get(from.*key.field));
+    PracticeSettings::set(to.goOnAfterMistakes, PracticeSettings::get(from.goOnAfterMistakes));
+}
 
 std::uint64_t audioExportFrames(const PracticeSettings& settings, const AudioExportJob& job) {
     Trainer dry;
