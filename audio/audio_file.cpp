@@ -43,7 +43,7 @@ bool isLossy(AudioFileFormat format) {
 }
 
 std::uint64_t estimatedAudioBytes(AudioFileFormat format, std::uint64_t frames, int sampleRate,
-                                  int quality) {
+                                  int quality, bool noisy) {
     constexpr std::uint64_t kWavHeader = 44;
     const std::uint64_t seconds = frames / static_cast<std::uint64_t>(std::max(1, sampleRate));
     const auto q = static_cast<std::uint64_t>(std::clamp(quality, 0, 10));
@@ -51,13 +51,14 @@ std::uint64_t estimatedAudioBytes(AudioFileFormat format, std::uint64_t frames, 
         case AudioFileFormat::Wav:
             return kWavHeader + frames * 2;
         case AudioFileFormat::Flac:
-            return seconds * 12000;  // bytes per second, measured on a quiet band
+            return seconds * (noisy ? 72000 : 12000);  // bytes per second, measured
         case AudioFileFormat::Ogg:
-            return seconds * (2300 + 280 * q);
+            return seconds * (2300 + 280 * q) * (noisy ? 27 : 10) / 10;
         case AudioFileFormat::Opus:
-            return seconds * static_cast<std::uint64_t>(1100.0 * std::pow(2.0, 0.4 * static_cast<double>(q)));
+            return seconds *
+                   static_cast<std::uint64_t>(1100.0 * std::pow(2.0, 0.4 * static_cast<double>(q)));
         case AudioFileFormat::Mp3:
-            return seconds * (4000 + 200 * q + 600 * (q > 5 ? q - 5 : 0));
+            return seconds * (4000 + 200 * q + 600 * (q > 5 ? q - 5 : 0)) * (noisy ? 18 : 10) / 10;
     }
     return 0;
 }

@@ -39,8 +39,9 @@ class AudioFileWriter {
 };
 
 // Roughly what a file of this length takes: exact for WAV, measured averages for the others
-// (Morse is mostly silence and one tone, so the codecs do far better than on music).
+// (Morse is mostly silence and one tone, so the codecs do far better than on music; a noisy
+// band, static or interference, costs them several times as much).
 std::uint64_t estimatedAudioBytes(AudioFileFormat format, std::uint64_t frames, int sampleRate,
-                                  int quality);
+                                  int quality, bool noisy = false);
 
 }  // namespace quorvel

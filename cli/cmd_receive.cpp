@@ -111,7 +111,8 @@ std::string megabytes(std::uint64_t bytes) {
 // cannot hold it.
 bool announceAudio(Trainer& trainer, const std::string& path, AudioFileFormat format, int quality) {
     const std::uint64_t frames = receiveAudioFrames(trainer, kAudioRate);
-    const std::uint64_t bytes = estimatedAudioBytes(format, frames, kAudioRate, quality);
+    const std::uint64_t bytes =
+        estimatedAudioBytes(format, frames, kAudioRate, quality, noisyBand(trainer.settings()));
     const std::uint64_t seconds = frames / kAudioRate;
     const std::string length =
         std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";

@@ -31,6 +31,14 @@ void copyPracticeSettings(const PracticeSettings& from, PracticeSettings& to) {
     PracticeSettings::set(to.goOnAfterMistakes, PracticeSettings::get(from.goOnAfterMistakes));
 }
 
+bool noisyBand(const PracticeSettings& s) {
+    for (const std::atomic<int>* effect :
+         {&s.BandQRN, &s.BandQRM, &s.BandLightning, &s.BandAtmospheric, &s.BandIgnition})
+        if (PracticeSettings::get(*effect) != 0)
+            return true;
+    return false;
+}
+
 std::uint64_t audioExportFrames(const PracticeSettings& settings, const AudioExportJob& job) {
     Trainer dry;
     prepare(dry, settings, job);

@@ -24,6 +24,9 @@ struct AudioExportJob {
 // Every setting of the file, and "間違っても先へ進む": what an export needs of a trainer's.
 void copyPracticeSettings(const PracticeSettings& from, PracticeSettings& to);
 
+// Whether the band adds noise or other stations, which makes compressed files much larger.
+bool noisyBand(const PracticeSettings& settings);
+
 // Frames the export of `job` with these settings will write (a silent run, cheap).
 std::uint64_t audioExportFrames(const PracticeSettings& settings, const AudioExportJob& job);
 // The same for the set a trainer has installed (its own settings and language).
