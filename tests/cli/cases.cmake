@@ -178,7 +178,7 @@ elseif(CASE STREQUAL "export")
   expect("stderr" "${err}" "writing [0-9]+ min [0-9]+ s of audio \\(about [0-9.]+ MB\\) to ")
   file(READ ${DIR}/set.MP3 head LIMIT 3)
   expect("set.MP3" "${head}" "^ID3")
-  run(timeout --preserve-status -s INT -k 5 0.5 ${CLI} receive --wpm 5 --data-dir ${DIR}/d
+  run(timeout --preserve-status -s INT -k 5 2 ${CLI} receive --wpm 5 --data-dir ${DIR}/d
       --audio ${DIR}/long.flac)
   expect_rc(130)
   expect("stderr" "${err}" "interrupted; .*long.flac was not written")
