@@ -14,8 +14,8 @@
 
 #include "audio/file/audio_file_writer.h"
 #include "audio/file/id3_tag.h"
-#include "audio/file/output_file.h"
 #include "audio/wav_writer.h"
+#include "storage/output_file.h"
 
 namespace quorvel {
 namespace {
@@ -36,33 +36,30 @@ int sndfileFormat(AudioFileFormat format) {
     return 0;
 }
 
-#ifdef _WIN32
-int seekTo(std::FILE* f, sf_count_t offset, int whence) {
-    return _fseeki64(f, offset, whence);
-}
-sf_count_t tellOf(std::FILE* f) {
-    return _ftelli64(f);
-}
-#else
-int seekTo(std::FILE* f, sf_count_t offset, int whence) {
-    return fseeko(f, offset, whence);
-}
-sf_count_t tellOf(std::FILE* f) {
-    return ftello(f);
-}
-#endif
-
-// The encoder's file starts `base` bytes into the real one, after a tag written first.
+// The encoder's view of the output file: it may seek back and patch what it wrote (headers,
+// FLAC's stream info), and its file starts `base` bytes in, after a tag written first.
 struct VirtualFile {
-    VirtualFile() = default;
-    VirtualFile(const VirtualFile&) = delete;
-    VirtualFile& operator=(const VirtualFile&) = delete;
-    ~VirtualFile() {
-        if (file)
-            std::fclose(file);
-    }
-    std::FILE* file = nullptr;
+    OutputFile out;
     sf_count_t base = 0;
+    sf_count_t pos = 0;  // encoder offsets, from base
+    sf_count_t length = 0;
+
+    sf_count_t write(const char* bytes, sf_count_t count) {
+        sf_count_t done = 0;
+        if (pos < length) {
+            // Patching: a stream (FIFO, device) cannot go back, and the write fails.
+            const sf_count_t over = std::min(count, length - pos);
+            if (!out.writeAt(static_cast<std::uint64_t>(base + pos),
+                             {bytes, static_cast<std::size_t>(over)}))
+                return 0;
+            done = over;
+        }
+        if (done < count && !out.write({bytes + done, static_cast<std::size_t>(count - done)}))
+            return done;
+        pos += count;
+        length = std::max(length, pos);
+        return count;
+    }
 };
 
 VirtualFile& vf(void* user) {
@@ -71,29 +68,23 @@ VirtualFile& vf(void* user) {
 
 SF_VIRTUAL_IO virtualIo() {
     SF_VIRTUAL_IO io{};
-    io.get_filelen = [](void* user) -> sf_count_t {
-        std::FILE* f = vf(user).file;
-        const sf_count_t here = tellOf(f);
-        seekTo(f, 0, SEEK_END);
-        const sf_count_t end = tellOf(f);
-        seekTo(f, here, SEEK_SET);
-        return end - vf(user).base;
-    };
+    io.get_filelen = [](void* user) -> sf_count_t { return vf(user).length; };
     io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
         VirtualFile& v = vf(user);
-        if (seekTo(v.file, whence == SEEK_SET ? offset + v.base : offset, whence) != 0)
+        const sf_count_t to = whence == SEEK_SET   ? offset
+                              : whence == SEEK_CUR ? v.pos + offset
+                                                   : v.length + offset;
+        // Only within what is written: the file grows by writes alone.
+        if (to < 0 || to > v.length)
             return -1;
-        return tellOf(v.file) - v.base;
+        v.pos = to;
+        return to;
     };
-    io.read = [](void* ptr, sf_count_t count, void* user) -> sf_count_t {
-        return static_cast<sf_count_t>(
-            std::fread(ptr, 1, static_cast<std::size_t>(count), vf(user).file));
-    };
+    io.read = [](void*, sf_count_t, void*) -> sf_count_t { return 0; };  // never asked to
     io.write = [](const void* ptr, sf_count_t count, void* user) -> sf_count_t {
-        return static_cast<sf_count_t>(
-            std::fwrite(ptr, 1, static_cast<std::size_t>(count), vf(user).file));
+        return vf(user).write(static_cast<const char*>(ptr), count);
     };
-    io.tell = [](void* user) -> sf_count_t { return tellOf(vf(user).file) - vf(user).base; };
+    io.tell = [](void* user) -> sf_count_t { return vf(user).pos; };
     return io;
 }
 
@@ -113,22 +104,17 @@ class SndfileWriter final : public AudioFileWriter {
   public:
     SndfileWriter(const std::filesystem::path& path, AudioFileFormat format,
                   const AudioFileOptions& o)
-        : out_(path), pcm_(!isLossy(format)), channels_(static_cast<std::size_t>(o.channels)) {
+        : path_(path), pcm_(!isLossy(format)), channels_(static_cast<std::size_t>(o.channels)) {
         SF_INFO info{};
         info.samplerate = o.sampleRate;
         info.channels = o.channels;
         info.format = sndfileFormat(format);
-#ifdef _WIN32
-        io_.file = _wfopen(out_.writePath().c_str(), L"w+b");
-#else
-        io_.file = std::fopen(out_.writePath().c_str(), "w+b");
-#endif
-        if (!io_.file)
-            fail("cannot create the file");
+        if (!io_.out.open(path, OutputFile::Special::WriteThrough))
+            throw std::runtime_error(io_.out.error());
         if (format == AudioFileFormat::Mp3) {
             const std::string tag = id3v2Tag(o.title, o.comment);
-            if (std::fwrite(tag.data(), 1, tag.size(), io_.file) != tag.size())
-                fail("cannot write the tag");
+            if (!io_.out.write(tag))
+                throw std::runtime_error(io_.out.error());
             io_.base = static_cast<sf_count_t>(tag.size());
         }
         file_ = sf_open_virtual(&virtualIo_, SFM_WRITE, &info, &io_);
@@ -173,16 +159,18 @@ class SndfileWriter final : public AudioFileWriter {
         SNDFILE* f = std::exchange(file_, nullptr);
         if (const int rc = sf_close(f); rc != 0)
             fail(sf_error_number(rc));
-        if (std::fclose(std::exchange(io_.file, nullptr)) != 0)
-            fail("the disk did not take the whole file");
-        out_.commit();
+        if (!io_.out.commit(false))
+            throw std::runtime_error(io_.out.error());
     }
 
   private:
     static constexpr std::size_t kChunkFrames = 8192;
 
     [[noreturn]] void fail(const char* why) {
-        throw std::runtime_error("cannot write " + out_.target().string() + ": " + why);
+        // The output file's own reason first: a full disk says so there.
+        throw std::runtime_error(io_.out.error().empty()
+                                     ? "cannot write " + path_.string() + ": " + why
+                                     : io_.out.error());
     }
 
     void flush() {
@@ -203,7 +191,7 @@ class SndfileWriter final : public AudioFileWriter {
             fail(sf_strerror(file_));
     }
 
-    OutputFile out_;
+    std::filesystem::path path_;
     VirtualFile io_;
     SF_VIRTUAL_IO virtualIo_ = virtualIo();
     SNDFILE* file_ = nullptr;
