@@ -14,6 +14,7 @@
 
 #include "audio/file/audio_file_writer.h"
 #include "audio/file/id3_tag.h"
+#include "audio/file/wav_file_writer.h"
 #include "audio/wav_writer.h"
 #include "storage/output_file.h"
 
@@ -216,6 +217,11 @@ std::unique_ptr<AudioFileWriter> openAudioFile(const std::filesystem::path& path
     if (options.sampleRate <= 0 || options.channels <= 0)
         throw std::runtime_error("cannot write " + path.string() +
                                  ": invalid sample rate or channel count");
+    std::error_code ec;
+    const auto type = std::filesystem::status(followLinks(path), ec).type();
+    if (*format == AudioFileFormat::Wav && type != std::filesystem::file_type::regular &&
+        type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none)
+        return std::make_unique<WavFileWriter>(path, options);
     return std::make_unique<SndfileWriter>(path, *format, options);
 }
 

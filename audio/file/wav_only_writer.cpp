@@ -1,23 +1,9 @@
 #include <stdexcept>
 
 #include "audio/file/audio_file_writer.h"
-#include "audio/wav_writer.h"
+#include "audio/file/wav_file_writer.h"
 
 namespace quorvel {
-namespace {
-
-class WavFileWriter final : public AudioFileWriter {
-  public:
-    WavFileWriter(const std::filesystem::path& path, const AudioFileOptions& o)
-        : wav_(path, o.sampleRate, o.channels) {}
-    void write(const float* samples, std::size_t frames) override { wav_.write(samples, frames); }
-    void finish() override { wav_.finish(); }
-
-  private:
-    WavWriter wav_;
-};
-
-}  // namespace
 
 bool audioFormatAvailable(AudioFileFormat format) {
     return format == AudioFileFormat::Wav;

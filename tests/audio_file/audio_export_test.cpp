@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/file/audio_file_writer.h"
@@ -131,7 +133,10 @@ TEST(AudioExport, EveryFormatReadsBackAtTheWavLengthWithTheTelegramsInItsTags) {
     const std::string bytes((std::istreambuf_iterator<char>(mp3)), {});
     // An ID3v2.3 tag first, its texts in UTF-16 so that any player shows kana.
     EXPECT_EQ(bytes.rfind("ID3\x03", 0), 0u);
-    const std::string utf16("C\0Q\0 \0D\0E\0 \0J\0A\0" "1\0", 18);
+    const std::string utf16(
+        "C\0Q\0 \0D\0E\0 \0J\0A\0"
+        "1\0",
+        18);
     EXPECT_NE(bytes.find("TIT2"), std::string::npos);
     EXPECT_NE(bytes.find("\xFF\xFE" + utf16), std::string::npos);
 }
@@ -186,6 +191,36 @@ TEST(AudioExport, CancelledOrFailedExportLeavesTheTargetAsItWas) {
         ++entries;
     EXPECT_EQ(entries, 2u);
 }
+
+#ifndef _WIN32
+TEST(AudioExport, StreamsAreWrittenDirectlyAndLinksKeepPointingAtTheirFile) {
+    TempDir dir;
+    PracticeSettings settings;
+    PracticeSettings::set(settings.WPM, 40);
+    AudioExportJob job = shortJob();
+    job.telegrams.resize(1);
+    for (const char* name : {"pipe.wav", "pipe.ogg", "pipe.flac"}) {
+        SCOPED_TRACE(name);
+        const auto fifo = dir.path() / name;
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::string got;
+        std::thread reader([&] {
+            std::ifstream in(fifo, std::ios::binary);
+            got.assign(std::istreambuf_iterator<char>(in), {});
+        });
+        exportTo(dir, name, job, settings);
+        reader.join();
+        EXPECT_GT(got.size(), 10000u);
+        EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    }
+    const auto real = dir.path() / "real.mp3";
+    std::ofstream(real) << "old";
+    std::filesystem::create_symlink("real.mp3", dir.path() / "link.mp3");
+    exportTo(dir, "link.mp3", job, settings);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.mp3"));
+    EXPECT_GT(std::filesystem::file_size(real), 1000u);
+}
+#endif
 
 TEST(AudioExport, NamesThatAreNotAudioFilesAreRefused) {
     TempDir dir;
