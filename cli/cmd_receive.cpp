@@ -1,4 +1,4 @@
-// quorvel-cli receive: a whole receive run, in simulated time (optionally written to a WAV
+// quorvel-cli receive: a whole receive run, in simulated time (optionally written to an audio
 // file) or in real time through the threads and the sound device.
 #include <algorithm>
 #include <chrono>
@@ -6,12 +6,13 @@
 #include <string_view>
 #include <thread>
 
+#include "audio/file/audio_file_writer.h"
 #include "audio/sdl/sdl_audio_device.h"
-#include "audio/wav_writer.h"
 #include "cli/cli.h"
 #include "cli/interrupt.h"
 #include "cli/path_option.h"
 #include "cli/practice_run.h"
+#include "engine/audio_export.h"
 #include "engine/simulated_run.h"
 #include "storage/local_time.h"
 #include "storage/settings_file.h"
@@ -21,15 +22,15 @@ namespace quorvel::cli {
 namespace {
 
 constexpr const char* kName = "receive";
-constexpr int kWavRate = 48000;
-constexpr std::uint64_t kWavHeaderBytes = 44;
+constexpr int kAudioRate = 48000;
 constexpr std::uint64_t kWavMaxBytes = 0xFFFFFFFFull;  // the RIFF size field is 32 bits
 
 struct ReceiveOptions {
     PracticeRunOptions run;
     std::optional<int> freq, soundType, activity, noise, filter;
     std::vector<std::string> bands;
-    std::string wav;
+    std::string audio;
+    std::optional<int> quality;
     bool realtime = false;
 };
 
@@ -78,7 +79,10 @@ std::string receiveFooter() {
     text +=
         "\nA real-time run (--realtime) plays through the sound device (silent when there is "
         "none); Ctrl-C, SIGTERM or SIGHUP end it, keeping what was judged.\n"
-        "Example: quorvel-cli receive --latin --wpm 20 --band BandQRN,BandQSB --wav set.wav";
+        "--audio FILE writes the audio of a simulated run; the name's ending chooses the format: "
+        ".wav (16-bit), .flac, .ogg (Vorbis), .opus or .mp3 (48 kHz mono), with the telegrams' "
+        "texts as its title and comment.\n"
+        "Example: quorvel-cli receive --latin --wpm 20 --band BandQRN,BandQSB --audio set.mp3";
     return text;
 }
 
@@ -98,50 +102,35 @@ void applyAudioOptions(const ReceiveOptions& o, PracticeSettings& s) {
             PracticeSettings::set(s.*k->field, 1);
 }
 
-// Frames the simulated run of `source` will render, from a silent run of a copy that writes
-// no logs (a run without an audio sink renders nothing, so this costs little).
-std::uint64_t audioFrames(Trainer& source) {
-    Trainer dry;
-    for (const SettingKey& key : settingsTable())
-        PracticeSettings::set(dry.settings().*key.field,
-                              PracticeSettings::get(source.settings().*key.field));
-    PracticeSettings::set(dry.settings().goOnAfterMistakes,
-                          PracticeSettings::get(source.settings().goOnAfterMistakes));
-    const bool latin = source.document().latinMode();
-    dry.switchLanguage(latin);
-    if (source.document().setActive())
-        dry.document().installSet(TelegramList(*source.document().currentSet()), latin);
-    ManualScoringClock clock(0, currentLocalTime());
-    SimulatedRun sim(dry, &clock, kWavRate, 1);
-    const std::uint64_t ms = sim.receive();
-    return ms * kWavRate / 1000;
-}
-
 std::string megabytes(std::uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
     return text;
 }
 
-// Announces the file's length and size on stderr; false (with the reason) when a WAV file
+// Announces the file's length and size on stderr; false (with the reason) when the format
 // cannot hold it.
-bool announceWav(Trainer& trainer, const std::string& path) {
-    const std::uint64_t frames = audioFrames(trainer);
-    const std::uint64_t bytes = kWavHeaderBytes + frames * 2;
-    const std::uint64_t seconds = frames / kWavRate;
+bool announceAudio(Trainer& trainer, const std::string& path, AudioFileFormat format, int quality) {
+    const std::uint64_t frames = receiveAudioFrames(trainer, kAudioRate);
+    const std::uint64_t bytes =
+        estimatedAudioBytes(format, frames, kAudioRate, quality, noisyBand(trainer.settings()));
+    const std::uint64_t seconds = frames / kAudioRate;
     const std::string length =
         std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
-    if (bytes > kWavMaxBytes) {
+    if (format == AudioFileFormat::Wav && bytes > kWavMaxBytes) {
         std::fprintf(stderr,
                      "quorvel-cli %s: %s of audio would need %s, more than a WAV file can hold "
-                     "(4 GiB, about 12 h at 48 kHz); use a smaller telegram file\n",
+                     "(4 GiB, about 12 h at 48 kHz); use a smaller telegram file or .flac\n",
                      kName, length.c_str(), megabytes(bytes).c_str());
         return false;
     }
-    std::fprintf(stderr, "quorvel-cli %s: writing %s of audio (%s) to %s\n", kName, length.c_str(),
+    std::fprintf(stderr, "quorvel-cli %s: writing %s of audio (%s%s) to %s\n", kName,
+                 length.c_str(), format == AudioFileFormat::Wav ? "" : "about ",
                  megabytes(bytes).c_str(), path.c_str());
     return true;
 }
+
+struct Interrupted {};
 
 int runSimulated(const ReceiveOptions& o) {
     ManualScoringClock clock(0, currentLocalTime());
@@ -149,20 +138,38 @@ int runSimulated(const ReceiveOptions& o) {
     auto run = PracticeRun::create(kName, o.run, &clock, true, refused);
     if (!run)
         return refused;
-    applyAudioOptions(o, run->trainer().settings());
-    if (!o.wav.empty() && !announceWav(run->trainer(), o.wav))
+    Trainer& t = run->trainer();
+    applyAudioOptions(o, t.settings());
+    const int quality = o.quality.value_or(kDefaultAudioQuality);
+    if (!o.audio.empty() && !announceAudio(t, o.audio, *audioFormatForPath(o.audio), quality))
         return kUsageExit;
-    SimulatedRun sim(run->trainer(), &clock, kWavRate, 1);
-    std::optional<WavWriter> wav;
+    SimulatedRun sim(t, &clock, kAudioRate, 1);
+    std::unique_ptr<AudioFileWriter> file;
+    // A long export can be stopped; the unfinished file is then not put in place.
+    std::optional<InterruptGuard> guard;
     try {
-        if (!o.wav.empty()) {
-            wav.emplace(o.wav, kWavRate, 1);
-            sim.setAudioSink(
-                [&](const float* samples, std::size_t frames) { wav->write(samples, frames); });
+        if (!o.audio.empty()) {
+            AudioFileOptions fo;
+            fo.sampleRate = kAudioRate;
+            fo.quality = quality;
+            describeTelegrams(*t.document().currentSet(), fo.title, fo.comment);
+            file = openAudioFile(o.audio, fo);
+            guard.emplace();
+            sim.setAudioSink([&](const float* samples, std::size_t frames) {
+                if (guard->interrupted())
+                    throw Interrupted{};
+                file->write(samples, frames);
+            });
         }
         sim.receive();
-        if (wav)
-            wav->finish();
+        if (file)
+            file->finish();
+    } catch (const Interrupted&) {
+        file.reset();
+        std::fprintf(stderr, "quorvel-cli %s: interrupted; %s was not written\n", kName,
+                     o.audio.c_str());
+        run->finish();
+        return guard->exitStatus();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quorvel-cli %s: %s\n", kName, e.what());
         return 1;
@@ -219,8 +226,10 @@ int runRealtime(const ReceiveOptions& o) {
 }
 
 int runReceive(const ReceiveOptions& o) {
-    if (o.realtime && !o.wav.empty())
-        return usageError(kName, "--wav renders a simulated run; it does not go with --realtime");
+    if (o.realtime && !o.audio.empty())
+        return usageError(kName, "--audio renders a simulated run; it does not go with --realtime");
+    if (o.quality && (o.audio.empty() || !isLossy(*audioFormatForPath(o.audio))))
+        return usageError(kName, "--quality sets the quality of an .ogg, .opus or .mp3 file");
     return o.realtime ? runRealtime(o) : runSimulated(o);
 }
 
@@ -248,10 +257,21 @@ Runner defineReceive(CLI::App& app) {
         ->delimiter(',')
         ->check(CLI::IsMember(keys).description(""))
         ->type_name("KEY,...");
-    app.add_option("--wav", o->wav,
-                   "Write the audio of a simulated run to a 16-bit 48 kHz mono WAV file")
+    app.add_option("--audio,--wav", o->audio,
+                   "Write the audio of a simulated run to FILE, in the format its name ends "
+                   "in (see below)")
+        ->type_name("FILE")
         ->check(nonEmptyPath())
-        ->type_name("FILE");
+        ->check([](const std::string& path) -> std::string {
+            const auto format = audioFormatForPath(path);
+            if (!format)
+                return "the file name must end in .wav, .flac, .ogg, .opus or .mp3";
+            if (!audioFormatAvailable(*format))
+                return "this build writes .wav files only";
+            return {};
+        });
+    number("--quality", o->quality, 0, 10,
+           "Quality of an .ogg, .opus or .mp3 file: 0 smallest to 10 best (default 5)");
     app.add_flag("--realtime", o->realtime,
                  "Run in real time through the threads and the sound device instead of "
                  "simulated time");

@@ -19,6 +19,7 @@
 
 #include "engine/trainer.h"
 #include "storage/settings_file.h"
+#include "ui/audio_export_dialog.h"
 #include "ui/design_grid.h"
 #include "ui/key_filter.h"
 #include "ui/paper_slot.h"
@@ -60,6 +61,7 @@ MainWindow::MainWindow(Trainer& trainer, ViewAdapter& view, DataPaths paths, QSi
     resize(client);
     setWindowTitle(QStringLiteral("Quorvel"));
     panel_ = buildControlPanel(this, grid_, client);
+    installAudioExport(this, grid_, panel_.controlFont, trainer_);
     fillPorts();
 
     PracticeSettings& s = trainer_.settings();
