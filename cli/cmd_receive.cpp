@@ -199,7 +199,9 @@ int runRealtime(const ReceiveOptions& o) {
     PracticeSettings::set(t.settings().Mode, 0);
     // Silent when there is no sound device; the reception goes on all the same.
     SdlAudioDevice device(t.settings(), t.flags(), t.audio());
-    run->output().audio(device.isOpen(), device.sampleRate(), device.channels(),
+    if (!device.isOpen())
+        std::fprintf(stderr, "no sound device: running silent\n");
+    run->output().audio(device.isOpen(), device.driver(), device.sampleRate(), device.channels(),
                         device.bufferFrames(), device.latencyMicroseconds());
     if (!t.startThreads()) {
         std::fprintf(stderr, "quorvel-cli %s: cannot start the keying threads\n", kName);

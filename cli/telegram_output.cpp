@@ -65,10 +65,12 @@ void TelegramOutput::result(const std::u16string& text) {
         write("result " + utf8(text));
 }
 
-void TelegramOutput::audio(bool open, int rate, int channels, int bufferFrames, int latencyUs) {
+void TelegramOutput::audio(bool open, const std::string& driver, int rate, int channels,
+                           int bufferFrames, int latencyUs) {
     std::lock_guard lock(mutex_);
     if (json_) {
         writeJson(Json{{"audio", Json{{"open", open},
+                                      {"driver", driver},
                                       {"rate", rate},
                                       {"channels", channels},
                                       {"bufferFrames", bufferFrames},
@@ -76,8 +78,9 @@ void TelegramOutput::audio(bool open, int rate, int channels, int bufferFrames, 
     } else if (!open) {
         write("audio none");
     } else {
-        write("audio " + std::to_string(rate) + " Hz " + std::to_string(channels) + " ch " +
-              std::to_string(bufferFrames) + " frames " + std::to_string(latencyUs) + " us");
+        write("audio " + driver + " " + std::to_string(rate) + " Hz " + std::to_string(channels) +
+              " ch " + std::to_string(bufferFrames) + " frames " + std::to_string(latencyUs) +
+              " us");
     }
 }
 

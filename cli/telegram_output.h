@@ -49,9 +49,11 @@ class TelegramOutput {
     void telegram(const TelegramReport& report);
     // "result <text>" / {"result": "..."}.
     void result(const std::u16string& text);
-    // What the sound device gave: "audio <rate> Hz <channels> ch <frames> frames <latency> us"
-    // or "audio none" / {"audio": {"open", "rate", "channels", "bufferFrames", "latencyUs"}}.
-    void audio(bool open, int rate, int channels, int bufferFrames, int latencyUs);
+    // What the sound device gave: "audio <driver> <rate> Hz <channels> ch <frames> frames
+    // <latency> us" or "audio none" / {"audio": {"open", "driver", "rate", "channels",
+    // "bufferFrames", "latencyUs"}}.
+    void audio(bool open, const std::string& driver, int rate, int channels, int bufferFrames,
+               int latencyUs);
 
   private:
     void write(const std::string& line);

@@ -12,8 +12,13 @@ std::int64_t steadyMicroseconds() {
         .count();
 }
 
-SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags& flags, const AudioState&, int)
+SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags& flags, const AudioState&, int,
+                               bool)
     : flags_(flags) {}
+
+int SdlAudioDevice::defaultBufferMs(std::string_view) {
+    return 0;
+}
 
 SdlAudioDevice::~SdlAudioDevice() {
     close();
@@ -24,5 +29,11 @@ void SdlAudioDevice::close() {}
 void SdlAudioDevice::callback(void*, std::uint8_t*, int) {}
 
 void SdlAudioDevice::renderTimed(float*, int) {}
+
+void SdlAudioDevice::growWhenSilent() {}
+
+bool SdlAudioDevice::open(int, int, int, bool) {
+    return false;
+}
 
 }  // namespace quorvel

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "audio/sdl/audio_platform.h"
 #include "keying/shared_flags.h"
 
 namespace quorvel {
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kPreferredRate = 48000;  // Hz, asked for when SDL cannot tell the device's own
 constexpr int kPreferredChannels = 2;
+constexpr int kMaxBufferFrames = 8192;
 // Margin on top of one buffer for the keying thread to queue an edge after its tick begins:
 // it wakes at the tick's start, mostly within 0.2 ms. Every microsecond of it is heard as
 // latency.
@@ -21,6 +23,9 @@ constexpr int kLatencyMarginUs = 1000;
 // Drift from real time that is set right in the next silence, and that is set right at once.
 constexpr std::int64_t kSilentSlackUs = 500;
 constexpr std::int64_t kCatchUpUs = 40000;
+// Silence the device waits for before it reopens with the bigger buffer: longer than any gap
+// inside a character, so the reopening falls between characters or words.
+constexpr std::int64_t kGrowAfterSilenceUs = 100000;
 
 }  // namespace
 
@@ -30,66 +35,102 @@ std::int64_t steadyMicroseconds() {
         .count();
 }
 
+int SdlAudioDevice::defaultBufferMs(std::string_view driver) {
+    if (driver == "pulseaudio" || driver == "pipewire")
+        return 10;
+    if (driver == "alsa")
+        return 5;
+    // The disk and dummy drivers take any size; 2 ms keeps their key-to-sound latency at
+    // about 3 ms for the timing tests.
+    if (driver == "disk" || driver == "dummy")
+        return 2;
+    // WASAPI, CoreAudio and the rest, unmeasured: a shared-mode period and a margin.
+    return 20;
+}
+
 SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags,
-                               const AudioState& audio, int bufferFrames)
+                               const AudioState& audio, int bufferFrames, bool grow)
     : flags_(flags) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the program ends itself on SIGTERM/SIGINT
+    quietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;
     audioInitialised_ = true;
+    if (const char* name = SDL_GetCurrentAudioDriver())
+        driver_ = name;
 
-    SDL_AudioSpec want{};
+    int rate = kPreferredRate;
+    int channels = kPreferredChannels;
     SDL_AudioSpec native{};
-    want.freq = kPreferredRate;
-    want.channels = kPreferredChannels;
     if (SDL_GetDefaultAudioInfo(nullptr, &native, 0) == 0 && native.freq > 0 &&
         native.channels > 0) {
-        want.freq = native.freq;
-        want.channels = native.channels;
+        rate = native.freq;
+        channels = native.channels;
     }
-    want.format = AUDIO_F32SYS;
-    want.samples = static_cast<Uint16>(
-        std::clamp(bufferFrames > 0 ? bufferFrames : defaultBufferFrames(want.freq), 16, 4096));
-    want.callback = &SdlAudioDevice::callback;
-    want.userdata = this;
-
-    // The device keeps its own rate and channel count; SDL converts anything but float32.
-    SDL_AudioSpec have{};
-    const SDL_AudioDeviceID id =
-        SDL_OpenAudioDevice(nullptr, 0, &want, &have,
-                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (id == 0) {
-        close();
-        return;
-    }
-    device_ = id;
-    if (have.freq <= 0 || have.channels == 0 || have.format != AUDIO_F32SYS) {
+    const int frames = bufferFrames > 0 ? bufferFrames : defaultBufferFrames(driver_, rate);
+    if (!open(rate, channels, frames, false)) {
         close();
         return;
     }
     // The device opens paused: the callback cannot run before the renderer exists.
     try {
-        renderer_.emplace(settings, flags, audio, have.freq, have.channels);
+        renderer_.emplace(settings, flags, audio, rate_, channels_);
     } catch (...) {
         close();
         return;
     }
-    bufferFrames_ = have.samples;
-    preRollFrames_ = have.samples;
-    latencyUs_ = static_cast<int>(static_cast<std::int64_t>(have.samples) * 1000000 / have.freq) +
-                 kLatencyMarginUs;
-    SDL_PauseAudioDevice(device_, 0);
+    preRollFrames_ = bufferFrames_.load(std::memory_order_relaxed);
+    // The disk and dummy drivers keep no time of their own: they cannot run dry, and a
+    // reopened disk driver would start its file anew.
+    watch_ = driver_ != "disk" && driver_ != "dummy";
+    if (grow && watch_)
+        grower_ = std::thread([this] { growWhenSilent(); });
+    SDL_PauseAudioDevice(device_.load(std::memory_order_relaxed), 0);
 }
 
 SdlAudioDevice::~SdlAudioDevice() {
+    if (grower_.joinable()) {
+        stopping_.store(true, std::memory_order_relaxed);
+        wakes_.fetch_add(1, std::memory_order_release);
+        wakes_.notify_all();
+        grower_.join();
+    }
     close();
 }
 
+bool SdlAudioDevice::open(int rate, int channels, int frames, bool exact) {
+    SDL_AudioSpec want{};
+    want.freq = rate;
+    want.channels = static_cast<Uint8>(channels);
+    want.format = AUDIO_F32SYS;
+    want.samples = static_cast<Uint16>(std::clamp(frames, 16, kMaxBufferFrames));
+    want.callback = &SdlAudioDevice::callback;
+    want.userdata = this;
+    // The device keeps its own rate and channel count; SDL converts anything but float32. A
+    // reopened device must keep the renderer's.
+    SDL_AudioSpec have{};
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(
+        nullptr, 0, &want, &have,
+        exact ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (id == 0)
+        return false;
+    device_.store(id, std::memory_order_release);
+    if (have.freq <= 0 || have.channels == 0 || have.format != AUDIO_F32SYS)
+        return false;
+    rate_ = have.freq;
+    channels_ = have.channels;
+    bufferFrames_.store(have.samples, std::memory_order_relaxed);
+    latencyUs_.store(
+        static_cast<int>(static_cast<std::int64_t>(have.samples) * 1000000 / have.freq) +
+            kLatencyMarginUs,
+        std::memory_order_relaxed);
+    return true;
+}
+
 void SdlAudioDevice::close() {
-    if (device_ != 0) {
+    if (const std::uint32_t id = device_.exchange(0)) {
         // Returns only once the callback has finished and will not run again.
-        SDL_CloseAudioDevice(device_);
-        device_ = 0;
+        SDL_CloseAudioDevice(id);
     }
     if (audioInitialised_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -97,13 +138,48 @@ void SdlAudioDevice::close() {
     }
 }
 
+void SdlAudioDevice::growWhenSilent() {
+    while (wakes_.load(std::memory_order_acquire) == 0)
+        wakes_.wait(0, std::memory_order_acquire);
+    // Reopening is heard only as a longer latency if it falls in a silence, and costs no edge:
+    // the edges keyed meanwhile wait in their queue with their dates.
+    for (;;) {
+        if (stopping_.load(std::memory_order_relaxed))
+            return;
+        const std::int64_t since = silentSinceUs_.load(std::memory_order_relaxed);
+        if (since != 0 && steadyMicroseconds() - since >= kGrowAfterSilenceUs)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const int frames =
+        std::min(2 * bufferFrames_.load(std::memory_order_relaxed), kMaxBufferFrames);
+    if (const std::uint32_t id = device_.exchange(0))
+        SDL_CloseAudioDevice(id);
+    // The callback is stopped: its state may be touched until the new device starts.
+    started_ = false;
+    underrunWatch_.restart();
+    silentSinceUs_.store(0, std::memory_order_relaxed);
+    if (open(rate_, channels_, frames, true)) {
+        SDL_PauseAudioDevice(device_.load(std::memory_order_relaxed), 0);
+    } else if (const std::uint32_t id = device_.exchange(0)) {
+        SDL_CloseAudioDevice(id);  // silent from here on, as with no device
+    }
+}
+
 void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
     auto& device = *static_cast<SdlAudioDevice*>(self);
+    static thread_local bool raised = false;  // each device opened runs its own thread
+    if (!raised) {
+        raiseAudioThread();
+        raised = true;
+    }
+    const std::int64_t now = steadyMicroseconds();
     auto* out = reinterpret_cast<float*>(stream);
     float* const whole = out;
     Renderer& renderer = *device.renderer_;
     const int channels = renderer.channels();
-    int frames = bytes / static_cast<int>(sizeof(float)) / channels;
+    const int allFrames = bytes / static_cast<int>(sizeof(float)) / channels;
+    int frames = allFrames;
     // One silent buffer first, as the device starts.
     if (device.preRollFrames_ > 0) {
         const int silent = std::min(frames, device.preRollFrames_);
@@ -114,10 +190,20 @@ void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
     }
     if (frames > 0)
         device.renderTimed(out, frames);
+    if (device.watch_ && device.underrunWatch_.step(now, allFrames, device.rate_)) {
+        device.underruns_.fetch_add(1, std::memory_order_relaxed);
+        if (device.wakes_.fetch_add(1, std::memory_order_release) == 0)
+            device.wakes_.notify_one();
+    }
+    if (renderer.silent()) {
+        if (device.silentSinceUs_.load(std::memory_order_relaxed) == 0)
+            device.silentSinceUs_.store(now, std::memory_order_relaxed);
+    } else {
+        device.silentSinceUs_.store(0, std::memory_order_relaxed);
+    }
     if (const BufferObserver observer = device.observer_.load(std::memory_order_acquire))
-        observer(device.observerContext_.load(std::memory_order_relaxed), whole,
-                 bytes / static_cast<int>(sizeof(float)) / channels, channels,
-                 steadyMicroseconds());
+        observer(device.observerContext_.load(std::memory_order_relaxed), whole, allFrames,
+                 channels, now);
 }
 
 void SdlAudioDevice::renderTimed(float* out, int frames) {
@@ -126,7 +212,7 @@ void SdlAudioDevice::renderTimed(float* out, int frames) {
     // frame. Where the device clock drifts from the steady clock the start is set anew, but
     // only in silence, so that no element changes its length; a stall or a device far off
     // real time is caught up at once.
-    const std::int64_t target = steadyMicroseconds() - latencyUs_;
+    const std::int64_t target = steadyMicroseconds() - latencyUs_.load(std::memory_order_relaxed);
     const std::int64_t drift = nextStartUs_ - target;
     const std::int64_t magnitude = drift < 0 ? -drift : drift;
     if (!started_ || magnitude > kCatchUpUs ||

@@ -83,7 +83,7 @@ elseif(CASE STREQUAL "sigterm")
   run(timeout --preserve-status -s TERM -k 1 1 ${CLI} receive --realtime --wpm 40
       --data-dir ${DIR}/rt ENV SDL_AUDIODRIVER=dummy)
   expect_rc(143)
-  expect("stdout" "${out}" "^audio (none|[0-9]+ Hz [0-9]+ ch [0-9]+ frames [0-9]+ us)\n")
+  expect("stdout" "${out}" "^audio (none|[a-z0-9_]+ [0-9]+ Hz [0-9]+ ch [0-9]+ frames [0-9]+ us)\n")
   expect("stdout" "${out}" "telegram 1\n.*\nresult ")
   file(READ ${DIR}/rt/telegram_practice_log.csv log HEX)
   expect("practice log" "${log}" "0d0a$")  # the last row is whole
@@ -97,7 +97,7 @@ elseif(CASE STREQUAL "sigterm")
       --data-dir ${DIR}/rt ENV SDL_AUDIODRIVER=dummy)
   expect_rc(143)
   expect("stdout" "${out}"
-         "^{\"audio\":{\"open\":(true|false),\"rate\":[0-9]+,\"channels\":[0-9]+,\"bufferFrames\":[0-9]+,\"latencyUs\":[0-9]+}}\n")
+         "^{\"audio\":{\"open\":(true|false),\"driver\":\"[a-z0-9_]*\",\"rate\":[0-9]+,\"channels\":[0-9]+,\"bufferFrames\":[0-9]+,\"latencyUs\":[0-9]+}}\n")
 
 # The data directory: per-user from a build directory, the executable's own directory once it
 # holds the settings file, and the settings of the data directory used without --settings.

@@ -2,6 +2,12 @@
 // how far its element and gap lengths stray from the simulated run of the same telegram, and
 // how long a contact takes to reach the device as sound.
 //
+// With --record CMD the device is whatever SDL_AUDIODRIVER names (a sound server) and the audio
+// judged is what CMD records of it (raw float32 mono at the device's rate on standard output,
+// e.g. parec on the sink's monitor): holes inside elements are counted as dropouts, and the
+// latency runs from the contact closing to the recorded sound. tools/sidetone-check sets up a
+// private PulseAudio server for it.
+//
 // The disk driver has no clock of its own: it sleeps a whole number of milliseconds after each
 // buffer, so it takes audio some per cent slower than real time, and the program has to drop
 // that drift in the silences, which shortens gaps. Unless --driver-clock is given, the driver's
@@ -15,15 +21,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "audio/sdl/sdl_audio_device.h"
 #include "audio/tone_bursts.h"
 #include "engine/simulated_run.h"
 #include "engine/trainer.h"
 #include "keying/deadline_sleep.h"
+#include "practice/telegram.h"
+#include "tools/key_timing/recording.h"
 
 namespace {
 
@@ -32,9 +43,16 @@ using namespace std::chrono_literals;
 
 const TelegramRecord kTelegram{u"一", u"ア", u"二", u"コ一、二", u"イ」", u"アイウエオカキ」"};
 
+bool latin = false;  // the first built-in Latin sample instead of kTelegram
+
 void prepare(Trainer& t, int wpm) {
     t.settings().WPM = wpm;
-    t.document().installSet({kTelegram}, false);
+    if (latin) {
+        t.switchLanguage(true);
+        t.document().installSet({builtInSamples(true).front()}, true);
+    } else {
+        t.document().installSet({kTelegram}, false);
+    }
 }
 
 ToneTimeline simulated(int wpm, int rate) {
@@ -84,6 +102,7 @@ struct BufferLog {
     static constexpr std::size_t kCapacity = 1 << 20;
     std::vector<std::int64_t> at = std::vector<std::int64_t>(kCapacity);
     std::vector<char> sounding = std::vector<char>(kCapacity);
+    std::vector<int> frames = std::vector<int>(kCapacity);
     std::atomic<std::size_t> count{0};
     DeviceClock* clock = nullptr;  // set before the observer is
     int rate = 0;
@@ -98,6 +117,7 @@ struct BufferLog {
                 loud = samples[f * channels] != 0.0f;
             log.at[i] = us;
             log.sounding[i] = loud ? 1 : 0;
+            log.frames[i] = frames;
             log.count.store(i + 1, std::memory_order_release);
         }
         if (log.clock)
@@ -109,13 +129,20 @@ struct Stats {
     double mean = 0, worst = 0;
 };
 
+// Deviation of each length from the simulated run's after the constant offset (the median
+// difference) is taken away: a device adds the same latency to both edges of an element.
 Stats deviation(const std::vector<double>& got, const std::vector<double>& want) {
     Stats s;
     const std::size_t n = std::min(got.size(), want.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const double d = std::fabs(got[i] - want[i]);
-        s.mean += d;
-        s.worst = std::max(s.worst, d);
+    std::vector<double> d(n);
+    for (std::size_t i = 0; i < n; ++i)
+        d[i] = got[i] - want[i];
+    std::vector<double> sorted = d;
+    std::sort(sorted.begin(), sorted.end());
+    const double offset = n > 0 ? sorted[n / 2] : 0.0;
+    for (double x : d) {
+        s.mean += std::fabs(x - offset);
+        s.worst = std::max(s.worst, std::fabs(x - offset));
     }
     if (n > 0)
         s.mean /= static_cast<double>(n);
@@ -129,24 +156,52 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-int runOnce(int wpm, int askedFrames, bool driverClock, const std::filesystem::path& file) {
+std::vector<float> readRaw(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<float> samples;
+    float x;
+    while (in.read(reinterpret_cast<char*>(&x), sizeof x))
+        samples.push_back(x);
+    return samples;
+}
+
+struct Options {
+    int wpm = 40;
+    int frames = 0;  // 0: the program's own choice
+    bool driverClock = false;
+    bool grow = true;    // false: the device keeps its first buffer (measuring one size)
+    std::string record;  // capture command; empty: the disk driver's file
+};
+
+int runOnce(const Options& o, const std::filesystem::path& file) {
     Trainer t;
-    prepare(t, wpm);
+    prepare(t, o.wpm);
     BufferLog log;
     DeviceClock clock;
     std::vector<std::int64_t> closes;  // steady µs of each contact closing
-    int rate = 0, channels = 0, frames = 0;
+    int rate = 0, channels = 0, frames = 0, grownTo = 0, underruns = 0;
+    std::string driver;
+    std::optional<tools::Recording> recording;
     {
-        SdlAudioDevice device(t.settings(), t.flags(), t.audio(), askedFrames);
+        SdlAudioDevice device(t.settings(), t.flags(), t.audio(), o.frames, o.grow);
         if (!device.isOpen()) {
-            std::fprintf(stderr, "no sound device (set SDL_AUDIODRIVER=disk)\n");
-            return 1;
+            std::fprintf(stderr, "no sound device (set SDL_AUDIODRIVER)\n");
+            return 2;
         }
         rate = device.sampleRate();
         channels = device.channels();
         frames = device.bufferFrames();
+        driver = device.driver();
+        if (!o.record.empty()) {
+            recording.emplace(o.record, rate);
+            if (!recording->running()) {
+                std::fprintf(stderr, "cannot start: %s\n", o.record.c_str());
+                return 2;
+            }
+            std::this_thread::sleep_for(300ms);  // the capture stream settles
+        }
         log.rate = rate;
-        log.clock = driverClock ? nullptr : &clock;
+        log.clock = o.driverClock || recording ? nullptr : &clock;
         device.setBufferObserver(&BufferLog::observe, &log);
         std::atomic<bool> watching{true};
         std::thread watcher([&] {
@@ -169,74 +224,145 @@ int runOnce(int wpm, int askedFrames, bool driverClock, const std::filesystem::p
         watcher.join();
         t.rxStop();
         t.shutdown();
+        if (recording) {
+            std::this_thread::sleep_for(200ms);  // what the server still holds
+            recording->stop();
+        }
+        grownTo = device.bufferFrames();
+        underruns = device.underruns();
     }
-    std::ifstream in(file, std::ios::binary);
-    std::vector<float> samples;
-    float x;
-    while (in.read(reinterpret_cast<char*>(&x), sizeof x))
-        samples.push_back(x);
-    const ToneTimeline real = toneTimeline(
-        samples.data(), samples.size() / static_cast<std::size_t>(channels), channels, rate);
-    const ToneTimeline sim = simulated(wpm, rate);
+    const ToneTimeline sim = simulated(o.wpm, rate);
+    const int unit = 1200 / std::max(o.wpm, 1);
+    std::vector<double> bursts, gaps, onsets;
+    int dropouts = 0;
+    double longest = 0;
+    std::int64_t firstUs = 0;
+    if (recording) {
+        // Anything shorter than a third of the shortest gap keyed is a hole, not a gap.
+        const tools::Heard heard = tools::listen(recording->samples(), rate, unit / 3.0);
+        bursts = heard.elements;
+        gaps = heard.gaps;
+        onsets = heard.onsets;
+        dropouts = heard.dropouts;
+        longest = heard.longestDropout;
+        firstUs = recording->firstSampleUs();
+    } else {
+        const std::vector<float> samples = readRaw(file);
+        const ToneTimeline real = toneTimeline(
+            samples.data(), samples.size() / static_cast<std::size_t>(channels), channels, rate);
+        bursts = real.bursts;
+        gaps = real.gaps;
+        dropouts = clock.dropouts.load();
+    }
     if (std::getenv("QUORVEL_KEY_TIMING_DUMP"))  // every element and gap, for a closer look
-        for (std::size_t i = 0; i < std::min(real.bursts.size(), sim.bursts.size()); ++i)
-            std::printf("%3zu real %7.2f sim %7.2f  gap real %7.2f sim %7.2f\n", i, real.bursts[i],
-                        sim.bursts[i], i < real.gaps.size() ? real.gaps[i] : 0.0,
+        for (std::size_t i = 0; i < std::min(bursts.size(), sim.bursts.size()); ++i)
+            std::printf("%3zu real %7.2f sim %7.2f  gap real %7.2f sim %7.2f\n", i, bursts[i],
+                        sim.bursts[i], i < gaps.size() ? gaps[i] : 0.0,
                         i < sim.gaps.size() ? sim.gaps[i] : 0.0);
-    const Stats elements = deviation(real.bursts, sim.bursts);
-    const Stats gaps = deviation(real.gaps, sim.gaps);
+    const Stats elements = deviation(bursts, sim.bursts);
+    const Stats gapStats = deviation(gaps, sim.gaps);
 
     std::vector<double> latency;
-    const std::size_t buffers = log.count.load(std::memory_order_acquire);
-    std::size_t b = 0;
-    for (std::int64_t c : closes) {
-        while (b < buffers && (log.at[b] < c || !log.sounding[b]))
-            ++b;
-        if (b < buffers)
-            latency.push_back(static_cast<double>(log.at[b] - c) / 1000.0);
+    if (recording) {
+        // Each closing is heard as the first element that starts after it.
+        std::size_t e = 0;
+        for (std::int64_t c : closes) {
+            const auto heardUs = [&](std::size_t i) {
+                return firstUs + static_cast<std::int64_t>(onsets[i] * 1000.0);
+            };
+            while (e < onsets.size() && heardUs(e) < c)
+                ++e;
+            if (e < onsets.size())
+                latency.push_back(static_cast<double>(heardUs(e) - c) / 1000.0);
+        }
+    } else {
+        const std::size_t buffers = log.count.load(std::memory_order_acquire);
+        std::size_t b = 0;
+        for (std::int64_t c : closes) {
+            while (b < buffers && (log.at[b] < c || !log.sounding[b]))
+                ++b;
+            if (b < buffers)
+                latency.push_back(static_cast<double>(log.at[b] - c) / 1000.0);
+        }
     }
-    const std::string dropouts =
-        driverClock ? "" : "; dropouts " + std::to_string(clock.dropouts.load());
+    if (std::getenv("QUORVEL_KEY_TIMING_LATENESS")) {
+        // How much later than ever before each callback came against the frames handed over.
+        const std::size_t n = log.count.load(std::memory_order_acquire);
+        std::int64_t given = 0, least = 0;
+        std::vector<double> excess;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int64_t late = log.at[i] - log.at[0] - given * 1000000 / rate;
+            least = std::min(least, late);
+            excess.push_back(static_cast<double>(late - least) / 1000.0);
+            given += log.frames[i];
+        }
+        std::printf(
+            "callbacks %zu, lateness over the least: p50 %.2f p99 %.2f p999 %.2f max %.2f ms\n", n,
+            percentile(excess, 0.5), percentile(excess, 0.99), percentile(excess, 0.999),
+            percentile(excess, 1.0));
+    }
+    std::string dropText = "dropouts " + std::to_string(dropouts);
+    if (recording && dropouts > 0)
+        dropText += " (longest " + std::to_string(longest).substr(0, 4) + " ms)";
+    if (!recording)
+        dropText = o.driverClock ? "" : "dropouts " + std::to_string(dropouts) + " (clocked)";
     std::printf(
-        "%d WPM, %d Hz, %d-frame buffers, %s clock: %zu elements (simulated %zu); "
+        "%s, %d WPM, %d Hz, %d frames%s: %zu elements (simulated %zu); %s; "
         "element deviation mean %.2f worst %.2f ms; gap deviation mean %.2f worst %.2f "
-        "ms; key to sound median %.2f p95 %.2f worst %.2f ms%s\n",
-        wpm, rate, frames, driverClock ? "driver's" : "device", real.bursts.size(),
-        sim.bursts.size(), elements.mean, elements.worst, gaps.mean, gaps.worst,
-        percentile(latency, 0.5), percentile(latency, 0.95), percentile(latency, 1.0),
-        dropouts.c_str());
-    return real.bursts.size() == sim.bursts.size() ? 0 : 1;
+        "ms; key to sound median %.2f p95 %.2f worst %.2f ms; underruns %d\n",
+        driver.c_str(), o.wpm, rate, frames,
+        grownTo != frames ? (" grown to " + std::to_string(grownTo)).c_str() : "", bursts.size(),
+        sim.bursts.size(), dropText.c_str(), elements.mean, elements.worst, gapStats.mean,
+        gapStats.worst, percentile(latency, 0.5), percentile(latency, 0.95),
+        percentile(latency, 1.0), underruns);
+    std::fflush(stdout);
+    // Through a sound server only what the device adds is judged: on a loaded machine the
+    // keying itself may now and then lose an element.
+    if (recording)
+        return dropouts > 0 ? 1 : 0;
+    return bursts.size() == sim.bursts.size() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool driverClock = false;
+    Options o;
+    int runs = 1;
     std::vector<int> numbers;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--driver-clock")
-            driverClock = true;
+        const std::string arg = argv[i];
+        if (arg == "--driver-clock")
+            o.driverClock = true;
+        else if (arg == "--fixed")
+            o.grow = false;
+        else if (arg == "--latin")
+            latin = true;
+        else if (arg == "--record" && i + 1 < argc)
+            o.record = argv[++i];
         else
             numbers.push_back(std::atoi(argv[i]));
     }
-    const int wpm = numbers.size() > 0 ? numbers[0] : 40;
-    const int runs = numbers.size() > 1 ? numbers[1] : 1;
-    const int frames = numbers.size() > 2 ? numbers[2] : 0;  // 0: the program's own choice
+    o.wpm = numbers.size() > 0 ? numbers[0] : 40;
+    runs = numbers.size() > 1 ? numbers[1] : 1;
+    o.frames = numbers.size() > 2 ? numbers[2] : 0;
     // In memory where the system has it: the disk driver's writes to a real disk stall its
     // thread now and then for tens of milliseconds, which says nothing about the program.
     std::error_code ec;
     const std::filesystem::path shm = "/dev/shm";
     const auto dir =
         std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path();
-    const auto file = dir / "quorvel-key-timing.raw";
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    if (!std::getenv("SDL_AUDIODRIVER"))
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-    if (!driverClock)
-        setenv("SDL_DISKAUDIODELAY", "0", 1);  // the tool's clock takes the driver's place
+    const auto file = dir / ("quorvel-key-timing-" + std::to_string(getpid()) + ".raw");
+    if (o.record.empty()) {
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+        if (!std::getenv("SDL_AUDIODRIVER"))
+            setenv("SDL_AUDIODRIVER", "disk", 1);
+        if (!o.driverClock)
+            setenv("SDL_DISKAUDIODELAY", "0", 1);  // the tool's clock takes the driver's place
+    }
+    // Exit status: 0 every run clean, 1 a run with a dropout or an element lost, 2 no device.
     int status = 0;
-    for (int i = 0; i < runs; ++i)
-        status |= runOnce(wpm, frames, driverClock, file);
-    std::filesystem::remove(file);
+    for (int i = 0; i < runs && status < 2; ++i)
+        status = std::max(status, runOnce(o, file));
+    std::filesystem::remove(file, ec);
     return status;
 }
