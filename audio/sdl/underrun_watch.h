@@ -10,9 +10,10 @@ namespace quorvel {
 
 class UnderrunWatch {
   public:
-    // A callback later than ever before by more than this: the device played silence of its
-    // own. Above the callback jitter measured through a sound server under load.
-    static constexpr std::int64_t kUnderrunUs = 4000;
+    // A callback later than ever before by more than half a buffer and this: the device
+    // played silence of its own. A sound server asks for the next buffer when half of one is
+    // free, so half a buffer of jitter is normal.
+    static constexpr std::int64_t kUnderrunUs = 2000;
     // Lateness forgiven per second of audio (ppm): a sound card whose clock runs this much
     // slower than the steady clock never looks like an underrun.
     static constexpr std::int64_t kDriftAllowancePpm = 1000;
@@ -30,7 +31,7 @@ class UnderrunWatch {
         least_ = std::min(least_ + static_cast<std::int64_t>(frames) * kDriftAllowancePpm / rate,
                           lateness);
         frames_ += frames;
-        if (lateness - least_ <= kUnderrunUs)
+        if (lateness - least_ <= static_cast<std::int64_t>(frames) * 500000 / rate + kUnderrunUs)
             return false;
         least_ = lateness;  // the silence is counted once
         return true;

@@ -67,6 +67,7 @@ void Recording::read() {
             break;
         const std::int64_t at = steadyMicroseconds();
         bytes.insert(bytes.end(), chunk, chunk + n);
+        received_.store(bytes.size(), std::memory_order_relaxed);
         const auto played = static_cast<std::int64_t>(bytes.size() / sizeof(float));
         firstUs_ = std::min(firstUs_, at - played * 1000000 / rate_);
     }

@@ -20,6 +20,8 @@ class Recording {
     Recording& operator=(const Recording&) = delete;
 
     bool running() const { return pid_ > 0; }
+    // Bytes captured so far: the capture is under way once they grow.
+    std::size_t received() const { return received_.load(std::memory_order_relaxed); }
     // Ends the command and waits for the last of its output; the samples are then complete.
     void stop();
     const std::vector<float>& samples() const { return samples_; }
@@ -36,6 +38,7 @@ class Recording {
     int fd_ = -1;
     std::vector<float> samples_;
     std::int64_t firstUs_ = 0;
+    std::atomic<std::size_t> received_{0};
     std::thread reader_;
 };
 
