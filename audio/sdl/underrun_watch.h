@@ -28,6 +28,13 @@ class UnderrunWatch {
             least_ = 0;
         }
         const std::int64_t lateness = callbackUs - startUs_ - frames_ * 1000000 / rate;
+        // A starting stream takes its first buffers at once and starts playing only later: the
+        // first half second sets the clock.
+        if (frames_ < rate / 2) {
+            least_ = lateness;
+            frames_ += frames;
+            return false;
+        }
         least_ = std::min(least_ + static_cast<std::int64_t>(frames) * kDriftAllowancePpm / rate,
                           lateness);
         frames_ += frames;
