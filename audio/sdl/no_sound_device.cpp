@@ -12,9 +12,8 @@ std::int64_t steadyMicroseconds() {
         .count();
 }
 
-SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags& flags, const AudioState&, int,
-                               bool)
-    : flags_(flags) {}
+SdlAudioDevice::SdlAudioDevice(const PracticeSettings&, SharedFlags&, const AudioState&, int,
+                               bool) {}
 
 int SdlAudioDevice::defaultBufferMs(std::string_view) {
     return 0;

@@ -51,8 +51,7 @@ int SdlAudioDevice::defaultBufferMs(std::string_view driver) {
 }
 
 SdlAudioDevice::SdlAudioDevice(const PracticeSettings& settings, SharedFlags& flags,
-                               const AudioState& audio, int bufferFrames, bool grow)
-    : flags_(flags) {
+                               const AudioState& audio, int bufferFrames, bool grow) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the program ends itself on SIGTERM/SIGINT
     quietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)

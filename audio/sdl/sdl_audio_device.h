@@ -70,7 +70,6 @@ class SdlAudioDevice {
     void renderTimed(float* out, int frames);
     void growWhenSilent();
 
-    SharedFlags& flags_;
     bool audioInitialised_ = false;
     std::atomic<std::uint32_t> device_{0};  // SDL_AudioDeviceID, 0 when closed
     std::atomic<int> bufferFrames_{0};
