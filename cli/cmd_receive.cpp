@@ -141,12 +141,15 @@ int runSimulated(const ReceiveOptions& o) {
     Trainer& t = run->trainer();
     applyAudioOptions(o, t.settings());
     const int quality = o.quality.value_or(kDefaultAudioQuality);
+    // Taken before the length count and the file: a Ctrl-C at any point of an export ends it
+    // cleanly, never the process with a temporary left behind.
+    std::optional<InterruptGuard> guard;
+    if (!o.audio.empty())
+        guard.emplace();
     if (!o.audio.empty() && !announceAudio(t, o.audio, *audioFormatForPath(o.audio), quality))
         return kUsageExit;
     SimulatedRun sim(t, &clock, kAudioRate, 1);
     std::unique_ptr<AudioFileWriter> file;
-    // A long export can be stopped; the unfinished file is then not put in place.
-    std::optional<InterruptGuard> guard;
     try {
         if (!o.audio.empty()) {
             AudioFileOptions fo;
@@ -154,7 +157,7 @@ int runSimulated(const ReceiveOptions& o) {
             fo.quality = quality;
             describeTelegrams(*t.document().currentSet(), fo.title, fo.comment);
             file = openAudioFile(o.audio, fo);
-            guard.emplace();
+            // A long export can be stopped; the unfinished file is then not put in place.
             sim.setAudioSink([&](const float* samples, std::size_t frames) {
                 if (guard->interrupted())
                     throw Interrupted{};
