@@ -47,12 +47,14 @@ build-release: deps-run
 test-asan: deps-test
 	cmake --preset asan
 	cmake --build --preset asan
-	ctest --preset asan
+	ctest --preset asan -LE realtime -j2
+	ctest --preset asan -L realtime -j1
 
 test-tsan: deps-test
 	cmake --preset tsan
 	cmake --build --preset tsan
-	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -LE realtime -j2
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -L realtime -j1
 
 # Engine, CLI and engine tests cross-built for Windows and run under Wine.
 # One persistent wineserver, started before anything else touches the prefix, serves wineboot and
@@ -88,7 +90,7 @@ package: deps-test build-release
 test-install: package
 	tools/test-install build/release/quorvel_*.deb
 
-# Each parser's fuzz harness in turn, FUZZ_SECONDS each (CI: 60).
+# Each parser's fuzz harness in turn, FUZZ_SECONDS each (CI: 30).
 FUZZ_SECONDS ?= 600
 
 fuzz: deps-test
@@ -97,7 +99,7 @@ fuzz: deps-test
 	tools/run-fuzzers $(FUZZ_SECONDS)
 
 test-fuzz:
-	$(MAKE) fuzz FUZZ_SECONDS=60
+	$(MAKE) fuzz FUZZ_SECONDS=30
 
 bench: build
 	for b in build/default/bench_*; do $$b; done
