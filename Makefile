@@ -47,8 +47,8 @@ build-release: deps-run
 test-asan: deps-test
 	cmake --preset asan
 	cmake --build --preset asan
-	ctest --preset asan -LE realtime -j2
-	ctest --preset asan -L realtime -j1
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp ctest --preset asan -LE realtime -j2
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp ctest --preset asan -L realtime -j1
 
 test-tsan: deps-test
 	cmake --preset tsan
