@@ -38,4 +38,9 @@ inline QByteArray readFile(const std::filesystem::path& file) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A two-telegram Japanese set, short enough for a whole run in a test.
+inline const QByteArray kTwoTelegrams =
+    "[VALA]\n一\n[VALB]\nアキタ\n[VALC]\n二\n[VALD]\nセ一〇\n[VALE]\nコウチ」\n[TEXT]\nハレ\n"
+    "[VALA]\n三\n[VALB]\nナラ\n[VALC]\n四\n[VALD]\nセ一一\n[VALE]\nミト」\n[TEXT]\nアメ\n";
+
 }  // namespace quorvel::test

@@ -23,9 +23,7 @@ namespace {
 
 constexpr int kRunDeadlineMs = 90000;  // hang guard only
 
-const QByteArray kTwoTelegrams =
-    "[VALA]\n一\n[VALB]\nアキタ\n[VALC]\n二\n[VALD]\nセ一〇\n[VALE]\nコウチ」\n[TEXT]\nハレ\n"
-    "[VALA]\n三\n[VALB]\nナラ\n[VALC]\n四\n[VALD]\nセ一一\n[VALE]\nミト」\n[TEXT]\nアメ\n";
+using test::kTwoTelegrams;
 
 struct RunFixture {
     std::unique_ptr<QTemporaryDir> dir = test::scratchDir();
