@@ -144,7 +144,10 @@ TEST(OutputFile, DataFileRefusesAnythingButARegularFileAtOnce) {
     test::TempDir dir;
     const fs::path fifo = dir / "fifo.csv";
     makeFifo(fifo);
-    const fs::path socket = dir / "sock.csv";
+    // A socket's path must fit sockaddr_un, which a deep build directory may not.
+    char shortDir[] = "/tmp/qv-sock.XXXXXX";
+    ASSERT_NE(::mkdtemp(shortDir), nullptr);
+    const fs::path socket = fs::path(shortDir) / "sock.csv";
     const int sock = makeSocket(socket);
     ASSERT_GE(sock, 0);
     fs::create_directory(dir / "dir.csv");
@@ -155,6 +158,8 @@ TEST(OutputFile, DataFileRefusesAnythingButARegularFileAtOnce) {
         EXPECT_NE(error.find(p.string()), std::string::npos) << error;
     }
     ::close(sock);
+    EXPECT_EQ(temporaries(shortDir), 0);
+    fs::remove_all(shortDir);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_EQ(temporaries(dir.path()), 0);
