@@ -20,9 +20,6 @@ constexpr int kMaxBufferFrames = 8192;
 // it wakes at the tick's start, mostly within 0.2 ms. Every microsecond of it is heard as
 // latency.
 constexpr int kLatencyMarginUs = 1000;
-// Drift from real time that is set right in the next silence, and that is set right at once.
-constexpr std::int64_t kSilentSlackUs = 500;
-constexpr std::int64_t kCatchUpUs = 40000;
 // Silence the device waits for before it reopens with the bigger buffer: longer than any gap
 // inside a character, so the reopening falls between characters or words.
 constexpr std::int64_t kGrowAfterSilenceUs = 100000;
@@ -157,7 +154,7 @@ void SdlAudioDevice::growWhenSilent() {
     if (const std::uint32_t id = device_.exchange(0))
         SDL_CloseAudioDevice(id);
     // The callback is stopped: its state may be touched until the new device starts.
-    started_ = false;
+    bufferClock_.restart();
     underrunWatch_.restart();
     silentSinceUs_.store(0, std::memory_order_relaxed);
     if (open(rate_, channels_, frames, true)) {
@@ -208,27 +205,12 @@ void SdlAudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
 }
 
 void SdlAudioDevice::renderTimed(float* out, int frames) {
-    const int rate = renderer_->sampleRate();
-    // Buffers follow each other frame by frame, so the spacing of key edges is kept to the
-    // frame. Where the device clock drifts from the steady clock the start is set anew, but
-    // only in silence, so that no element changes its length; a stall or a device far off
-    // real time is caught up at once.
-    const std::int64_t target = steadyMicroseconds() - latencyUs_.load(std::memory_order_relaxed);
-    const std::int64_t drift = nextStartUs_ - target;
-    const std::int64_t magnitude = drift < 0 ? -drift : drift;
-    if (!started_ || magnitude > kCatchUpUs ||
-        (magnitude > kSilentSlackUs && renderer_->silent())) {
-        nextStartUs_ = target;
-        frameRemainder_ = 0;
-        started_ = true;
-    }
-    const std::int64_t startUs = nextStartUs_;
+    const std::int64_t startUs = bufferClock_.start(
+        steadyMicroseconds(), latencyUs_.load(std::memory_order_relaxed), renderer_->silent());
     renderer_->render(Renderer::BufferStart{static_cast<std::uint32_t>(startUs / 1000),
                                             static_cast<int>(startUs % 1000)},
                       out, static_cast<std::size_t>(frames));
-    const std::int64_t elapsed = static_cast<std::int64_t>(frames) * 1000000 + frameRemainder_;
-    nextStartUs_ += elapsed / rate;
-    frameRemainder_ = elapsed % rate;
+    bufferClock_.advance(frames, renderer_->sampleRate());
 }
 
 }  // namespace quorvel

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "audio/renderer.h"
+#include "audio/sdl/buffer_clock.h"
 #include "audio/sdl/underrun_watch.h"
 #include "keying/steady_tick.h"
 
@@ -86,11 +87,7 @@ class SdlAudioDevice {
     std::atomic<int> wakes_{0};  // the grower thread waits on it: an underrun, or the end
     std::atomic<bool> stopping_{false};
     std::thread grower_;
-    bool started_ = false;
-    // Start of the next buffer on the steady clock, µs; advanced by whole frames (the
-    // remainder kept in frameRemainder_) so buffers join without gaps. Audio thread only.
-    std::int64_t nextStartUs_ = 0;
-    std::int64_t frameRemainder_ = 0;
+    BufferClock bufferClock_;  // audio thread only, once started
     std::atomic<BufferObserver> observer_{nullptr};
     std::atomic<void*> observerContext_{nullptr};
     std::optional<Renderer> renderer_;
