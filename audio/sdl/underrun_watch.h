@@ -10,9 +10,11 @@ namespace quorvel {
 
 class UnderrunWatch {
   public:
-    // A callback later than ever before by more than half a buffer and this: the device
-    // played silence of its own. A sound server asks for the next buffer when half of one is
-    // free, so half a buffer of jitter is normal.
+    // A callback later than ever before by more than a whole buffer and this: the device
+    // played silence of its own. Through PulseAudio on a loaded machine callbacks came up to
+    // 15 ms late at a 20 ms buffer with no hole in the recording (the server holds more than it
+    // asks for), and each such false alarm cost a reopened device; a hole shorter than what
+    // the server held beyond the buffer may go unseen.
     static constexpr std::int64_t kUnderrunUs = 2000;
     // Lateness forgiven per second of audio (ppm): a sound card whose clock runs this much
     // slower than the steady clock never looks like an underrun.
@@ -38,7 +40,7 @@ class UnderrunWatch {
         least_ = std::min(least_ + static_cast<std::int64_t>(frames) * kDriftAllowancePpm / rate,
                           lateness);
         frames_ += frames;
-        if (lateness - least_ <= static_cast<std::int64_t>(frames) * 500000 / rate + kUnderrunUs)
+        if (lateness - least_ <= static_cast<std::int64_t>(frames) * 1000000 / rate + kUnderrunUs)
             return false;
         least_ = lateness;  // the silence is counted once
         return true;

@@ -30,8 +30,8 @@ TEST(UnderrunWatch, JitterAStartingStreamAndASlowDeviceClockAreNotUnderruns) {
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(watch.step(at, kFrames, kRate));
     at += 40000;
-    // Half a buffer late every other call, for ten minutes on a clock 500 ppm slow.
-    EXPECT_EQ(steadyDevice(watch, at, 60000, 5000, 500), 0);
+    // Most of a buffer late every other call, for ten minutes on a clock 500 ppm slow.
+    EXPECT_EQ(steadyDevice(watch, at, 60000, 9000, 500), 0);
     // A burst of early callbacks as a server fills its buffer is not one either.
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(watch.step(at, kFrames, kRate));
@@ -43,7 +43,7 @@ TEST(UnderrunWatch, ADeviceThatRanDryIsCountedOnceAndWatchedAfresh) {
     EXPECT_EQ(steadyDevice(watch, at, 100, 2000, 0), 0);
     at += 20000;  // the device played 20 ms of silence of its own
     EXPECT_EQ(steadyDevice(watch, at, 100, 2000, 0), 1);
-    at += 9000;  // a shorter one, more than half a buffer and the margin
+    at += 13000;  // a shorter one, more than a buffer and the margin
     EXPECT_EQ(steadyDevice(watch, at, 100, 0, 0), 1);
 
     // A reopened device starts its own clock: its first callback is no underrun.
