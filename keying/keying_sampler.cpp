@@ -41,6 +41,7 @@ void KeyingSampler::restart(std::uint32_t now) {
     virtualDown_ = false;
     stamp_.leadIn = false;
     assembler_.clear(now);
+    restartedAt_ = now;
 }
 
 void KeyingSampler::idleAt(std::uint32_t at, const AssemblerSettings& s) {
@@ -86,6 +87,17 @@ bool KeyingSampler::followVirtualKey(std::uint32_t now, const AssemblerSettings&
         virtualRun_ = run;
         virtualDown_ = false;
         stamp_.leadIn = false;
+        // A run's first edge is dated when its playback began, and the sampler may have
+        // sampled the idle line since; nothing of this run was decided then, so its keying
+        // starts at its own date rather than at the sample (which cut its first element short).
+        const std::uint32_t first = ring.front().tick - offset_;
+        if (static_cast<std::int32_t>(first - lastSample_) < 0) {
+            // The run's own start cleared the queue, so the sampler restarted after its date.
+            if (assembler_.code().empty() && assembler_.lastRelease() == restartedAt_)
+                assembler_.clear(first);
+            if (static_cast<std::int32_t>(first - assembler_.lastRelease()) >= 0)
+                lastSample_ = first;
+        }
     }
     // Nothing is decided past the tick the playback has keyed up to: a stalled playback
     // delays a gap, never ends a character early.

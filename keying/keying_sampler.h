@@ -89,6 +89,7 @@ class KeyingSampler {
     std::function<bool()> latinMode_;
     Stamp stamp_;
     CharacterAssembler assembler_;
+    std::uint32_t restartedAt_ = 0;  // sampler time of the last restart
 
     Contact dot_;
     Contact dash_;

@@ -269,6 +269,27 @@ TEST_F(SamplerTest, AChangeDatedJustBeforeARestartKeepsItsDate) {
     EXPECT_EQ(firstEdge(30), 6u);  // too old to be this change's: from the first sample
 }
 
+// A playback clears the queue as it begins, so the keying thread restarts after the run's first
+// edge was dated; the first element still starts at its date, as every later one does.
+TEST_F(SamplerTest, ARunsFirstEdgeKeepsItsDateThoughTheSamplerRestartedAfterIt) {
+    open(50);
+    const std::uint32_t begun = now + 1;
+    const int run = flags.beginPlaybackRun();
+    flags.keyingGeneration.fetch_add(1);
+    open(3);  // sampled and restarted before the playback thread pushed anything
+    flags.keyEdges.push({begun, run, KeyEdge::Down, false});
+    flags.keyEdges.push({begun + 30, run, KeyEdge::Up, false});
+    flags.keyEdges.publishHorizon(begun + 400);
+    open(400);
+    std::vector<std::pair<std::uint32_t, bool>> edges;
+    for (; !flags.toneEdges.empty(); flags.toneEdges.pop())
+        edges.emplace_back(flags.toneEdges.front().tick, flags.toneEdges.front().down);
+    EXPECT_EQ(edges,
+              (std::vector<std::pair<std::uint32_t, bool>>{{begun, true}, {begun + 30, false}}));
+    EXPECT_EQ(sink.elements(), (std::vector<std::uint32_t>{30}));
+    EXPECT_EQ(sink.characters(), (std::vector<std::string>{"."}));
+}
+
 TEST_F(SamplerTest, HandKeyingSamplesEveryMillisecondAndIgnoresAnOldDate) {
     flags.PlaybackRunning.store(1);
     flags.setSerialContact(flags.serialDot, true, now + 1);
