@@ -72,5 +72,34 @@ TEST(BufferClock, DriftIsSetRightOnlyInSilenceAndAStallAtOnce) {
     EXPECT_EQ(clock.start(at + 500000, kLatencyUs, false), at + 500000 - kLatencyUs);
 }
 
+// SDL's disk driver sleeps a buffer's length after each callback, so a slow machine (or a
+// sanitizer) makes it a quarter slower than real time. Each silence between elements sets the
+// start right, so a dash never falls behind to the catch-up that would cut into its gap.
+TEST(BufferClock, ADeviceSlowerThanRealTimeIsFollowedInEveryGap) {
+    BufferClock clock;
+    constexpr int kSmall = 96;  // 2 ms
+    constexpr std::int64_t kSmallUs = 2000;
+    std::int64_t at = 1'000'000;
+    std::int64_t previous = 0;
+    bool first = true;
+    // Dashes of 90 ms and gaps of 30 ms (40 WPM), 2.5 ms of real time per 2 ms buffer.
+    for (int element = 0; element < 40; ++element) {
+        for (int sounding = 1; sounding >= 0; --sounding) {
+            const int buffers = sounding ? 45 : 15;
+            for (int i = 0; i < buffers; ++i) {
+                const std::int64_t s = clock.start(at, kLatencyUs, sounding == 0);
+                if (!first && sounding) {
+                    ASSERT_EQ(s - previous, kSmallUs) << "element " << element;
+                }
+                ASSERT_LT(at - kLatencyUs - s, BufferClock::kCatchUpUs);
+                first = false;
+                previous = s;
+                clock.advance(kSmall, kRate);
+                at += kSmallUs + kSmallUs / 4;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorvel
