@@ -25,6 +25,7 @@ KeyingEngine::KeyingEngine(const PracticeSettings& settings, SharedFlags& flags,
                            TelegramDocument& document)
     : flags_(flags),
       document_(document),
+      queue_(flags.keyingGeneration),
       sink_(queue_, document, flags),
       sampler_(
           settings, flags, sink_, [&document] { return document.latinMode(); }, tickNow()),
@@ -103,7 +104,9 @@ void KeyingEngine::keyingLoop() {
 void KeyingEngine::consumerLoop() {
     raiseConsumerThreadPriority();
     while (queue_.waitForEvents()) {
-        // The signal is auto-reset, so drain everything posted so far in one pass.
+        // Collected even behind a result card, so the ring never fills: the held events keep
+        // the newest.
+        queue_.collect();
         while (!stopRequested_.load(std::memory_order_relaxed) && !document_.resultPending()) {
             auto event = queue_.take();
             if (!event)

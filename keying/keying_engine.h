@@ -53,10 +53,7 @@ class KeyingEngine {
     // --- shared with the playback and the sending control ------------------------------
     // Empties the queue for good: what the keying thread still posts from before (a
     // character cut by a stop) is dropped too, and the sampler starts afresh.
-    void clearQueue() {
-        flags_.keyingGeneration.fetch_add(1, std::memory_order_acq_rel);
-        queue_.clearQueue();
-    }
+    void clearQueue() { queue_.clearQueue(); }
     KeyingEventQueue& queue() { return queue_; }
     bool spaceExpected() const { return document_.spaceExpectedNow(); }
     const KeyingSampler& sampler() const { return sampler_; }
