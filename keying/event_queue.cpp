@@ -3,67 +3,79 @@
 namespace quorvel {
 
 void KeyingEventQueue::post(const KeyingEvent& event) {
-    {
-        std::lock_guard lock(mutex_);
-        if (shutDown_)
-            return;
-        const std::size_t next = (write_ + 1) % kSlots;
-        if (next == read_)
-            read_ = (read_ + 1) % kSlots;  // full: drop the oldest
-        ring_[write_] = event;
-        write_ = next;
-        signalled_ = true;
+    if (shutDown_.load(std::memory_order_relaxed))
+        return;
+    if (!ring_.push(event)) {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return;
     }
-    wake_.notify_one();
+    // Only a sleeping consumer costs a system call, and only the first post after it slept.
+    if (sleeping_.load(std::memory_order_seq_cst) &&
+        sleeping_.exchange(false, std::memory_order_seq_cst))
+        wake();
 }
 
-void KeyingEventQueue::clearQueue() {
-    std::lock_guard lock(mutex_);
-    read_ = 0;
-    write_ = 0;
+void KeyingEventQueue::collect() {
+    const std::uint32_t generation = generation_.load(std::memory_order_acquire);
+    std::size_t count = heldCount_.load(std::memory_order_relaxed);
+    if (generation != heldGeneration_) {
+        heldGeneration_ = generation;
+        count = 0;
+    }
+    for (; !ring_.empty(); ring_.pop()) {
+        const KeyingEvent& e = ring_.front();
+        if (e.generation != generation)
+            continue;
+        if (count == kHeld) {  // full: drop the oldest
+            heldFirst_ = (heldFirst_ + 1) % kHeld;
+            --count;
+        }
+        held_[(heldFirst_ + count) % kHeld] = e;
+        ++count;
+    }
+    heldCount_.store(count, std::memory_order_release);
 }
 
 std::optional<KeyingEvent> KeyingEventQueue::take() {
-    std::lock_guard lock(mutex_);
-    if (read_ == write_)
+    collect();
+    const std::size_t count = heldCount_.load(std::memory_order_relaxed);
+    if (count == 0)
         return std::nullopt;
-    KeyingEvent e = ring_[read_];
-    read_ = (read_ + 1) % kSlots;
+    const KeyingEvent e = held_[heldFirst_];
+    heldFirst_ = (heldFirst_ + 1) % kHeld;
+    heldCount_.store(count - 1, std::memory_order_release);
     return e;
 }
 
-std::size_t KeyingEventQueue::size() const {
-    std::lock_guard lock(mutex_);
-    return (write_ + kSlots - read_) % kSlots;
-}
-
 bool KeyingEventQueue::waitForEvents() {
-    std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return signalled_ || shutDown_; });
-    signalled_ = false;
-    return !shutDown_;
+    for (;;) {
+        if (shutDown_.load(std::memory_order_acquire))
+            return false;
+        const std::uint32_t signal = signal_.load(std::memory_order_acquire);
+        if (signal != seenSignal_) {
+            seenSignal_ = signal;
+            return true;
+        }
+        sleeping_.store(true, std::memory_order_seq_cst);
+        if (!ring_.empty()) {
+            sleeping_.store(false, std::memory_order_relaxed);
+            return !shutDown_.load(std::memory_order_acquire);
+        }
+        signal_.wait(signal, std::memory_order_acquire);
+        sleeping_.store(false, std::memory_order_relaxed);
+    }
 }
 
 void KeyingEventQueue::wake() {
-    {
-        std::lock_guard lock(mutex_);
-        signalled_ = true;
-    }
-    wake_.notify_one();
+    // release: what the waker did before is seen by the consumer it wakes
+    signal_.fetch_add(1, std::memory_order_release);
+    signal_.notify_one();
 }
 
 void KeyingEventQueue::shutdown() {
-    {
-        std::lock_guard lock(mutex_);
-        shutDown_ = true;
-    }
-    wake_.notify_all();
-}
-
-void KeyingEventQueue::reopen() {
-    std::lock_guard lock(mutex_);
-    shutDown_ = false;
-    signalled_ = read_ != write_;
+    shutDown_.store(true, std::memory_order_release);
+    signal_.fetch_add(1, std::memory_order_release);
+    signal_.notify_all();
 }
 
 }  // namespace quorvel

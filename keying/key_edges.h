@@ -4,10 +4,11 @@
 // time but for a late one, so they share a lock); the keying thread reads without one.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+
+#include "keying/spsc_ring.h"
 
 namespace quorvel {
 
@@ -28,34 +29,20 @@ class KeyEdgeRing {
     // False when full: the keying thread has not run for seconds.
     bool push(KeyEdge edge) {
         std::lock_guard lock(producers_);
-        const std::uint32_t head = head_.load(std::memory_order_relaxed);
-        // acquire: the consumer's reads of the slot it freed happen before we overwrite it
-        if (head - tail_.load(std::memory_order_acquire) >= kCapacity)
-            return false;
-        slots_[head % kCapacity] = edge;
-        // release: the slot is written before the consumer can see it
-        head_.store(head + 1, std::memory_order_release);
-        return true;
+        return ring_.push(edge);
     }
     // The tick up to which every edge of `run` has been pushed.
     void publishHorizon(std::uint32_t tick) { horizon_.store(tick, std::memory_order_release); }
 
     // Consumer.
-    bool empty() const {
-        return tail_.load(std::memory_order_relaxed) == head_.load(std::memory_order_acquire);
-    }
-    KeyEdge front() const { return slots_[tail_.load(std::memory_order_relaxed) % kCapacity]; }
-    void pop() {
-        // release: our read of the slot happens before a producer may reuse it
-        tail_.store(tail_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
-    }
+    bool empty() const { return ring_.empty(); }
+    KeyEdge front() const { return ring_.front(); }
+    void pop() { ring_.pop(); }
     std::uint32_t horizon() const { return horizon_.load(std::memory_order_acquire); }
 
   private:
     std::mutex producers_;
-    std::array<KeyEdge, kCapacity> slots_{};
-    std::atomic<std::uint32_t> head_{0};
-    std::atomic<std::uint32_t> tail_{0};
+    SpscRing<KeyEdge, kCapacity> ring_;
     std::atomic<std::uint32_t> horizon_{0};
 };
 

@@ -1,5 +1,6 @@
 #include "keying/keying_engine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -25,24 +26,35 @@ KeyingEngine::KeyingEngine(const PracticeSettings& settings, SharedFlags& flags,
                            TelegramDocument& document)
     : flags_(flags),
       document_(document),
+      queue_(flags.keyingGeneration),
       sink_(queue_, document, flags),
       sampler_(
           settings, flags, sink_, [&document] { return document.latinMode(); }, tickNow()),
       decoder_(settings, flags, document) {}
 
 KeyingEngine::~KeyingEngine() {
-    stop();
+    if (!stop()) {
+        // Reported by stop(); its threads use this engine and the document, so they are
+        // waited for rather than left to wake into freed memory.
+        keyingThread_.join();
+        consumerThread_.join();
+    }
 }
 
 bool KeyingEngine::start() {
-    if (running())
-        return true;
+    if (running()) {
+        if (!stopRequested_.load(std::memory_order_relaxed))
+            return true;
+        // The threads of a stop that overran its budget end before new ones start.
+        if (!stop())
+            return false;
+    }
     stopRequested_.store(false, std::memory_order_relaxed);
     queue_.reopen();
     running_.store(true, std::memory_order_release);
     try {
-        consumerThread_ = std::thread([this] { consumerLoop(); });
-        keyingThread_ = std::thread([this] { keyingLoop(); });
+        consumerThread_ = BoundedThread([this] { consumerLoop(); });
+        keyingThread_ = BoundedThread([this] { keyingLoop(); });
     } catch (const std::system_error&) {
         stop();  // joins whichever thread did start
         return false;
@@ -50,18 +62,27 @@ bool KeyingEngine::start() {
     return true;
 }
 
-void KeyingEngine::stop() {
+bool KeyingEngine::stop(std::chrono::milliseconds budget) {
     if (!running())
-        return;
+        return true;
     stopRequested_.store(true, std::memory_order_relaxed);
     flags_.keyingWake.notify();
     queue_.shutdown();  // wakes the consumer
-    if (keyingThread_.joinable())
-        keyingThread_.join();
-    if (consumerThread_.joinable())
-        consumerThread_.join();
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    const auto left = [&] {
+        return std::max(std::chrono::milliseconds(0),
+                        std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now()));
+    };
+    const bool keyingEnded = keyingThread_.joinFor(left());
+    const bool consumerEnded = consumerThread_.joinFor(left());
+    if (!keyingEnded || !consumerEnded) {
+        reportStopOverrun(keyingEnded ? "the keying consumer thread" : "the keying thread", budget);
+        return false;
+    }
     queue_.reopen();
     running_.store(false, std::memory_order_release);
+    return true;
 }
 
 void KeyingEngine::keyingLoop() {
@@ -103,7 +124,9 @@ void KeyingEngine::keyingLoop() {
 void KeyingEngine::consumerLoop() {
     raiseConsumerThreadPriority();
     while (queue_.waitForEvents()) {
-        // The signal is auto-reset, so drain everything posted so far in one pass.
+        // Collected even behind a result card, so the ring never fills: the held events keep
+        // the newest.
+        queue_.collect();
         while (!stopRequested_.load(std::memory_order_relaxed) && !document_.resultPending()) {
             auto event = queue_.take();
             if (!event)

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <thread>
 
 #include "keying/decoder.h"
 #include "keying/event_queue.h"
@@ -14,6 +13,7 @@
 #include "keying/shared_flags.h"
 #include "practice/document.h"
 #include "storage/settings.h"
+#include "storage/thread_budget.h"
 
 namespace quorvel {
 
@@ -30,8 +30,11 @@ class KeyingEngine {
     // in which case nothing runs.
     bool start();
     // Asks both threads to end and joins them; the keying thread leaves ToneKeyDown at 0. Returns
-    // within a few ms, a pending result card or not.
-    void stop();
+    // within a few ms, a pending result card or not. A thread that has not ended within
+    // `budget` (the consumer waits on the document) is reported and kept: false, running()
+    // stays true, and the next stop() or the destructor joins it. It is never detached, since
+    // it works on the document.
+    bool stop(std::chrono::milliseconds budget = kStopBudget);
     // Wakes the consumer after a pending result was released, so the events it held back are
     // handled.
     void resume() { queue_.wake(); }
@@ -53,10 +56,7 @@ class KeyingEngine {
     // --- shared with the playback and the sending control ------------------------------
     // Empties the queue for good: what the keying thread still posts from before (a
     // character cut by a stop) is dropped too, and the sampler starts afresh.
-    void clearQueue() {
-        flags_.keyingGeneration.fetch_add(1, std::memory_order_acq_rel);
-        queue_.clearQueue();
-    }
+    void clearQueue() { queue_.clearQueue(); }
     KeyingEventQueue& queue() { return queue_; }
     bool spaceExpected() const { return document_.spaceExpectedNow(); }
     const KeyingSampler& sampler() const { return sampler_; }
@@ -103,8 +103,8 @@ class KeyingEngine {
     // Relaxed: only a request to the loops; the joins order everything else.
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> idle_{false};
-    std::thread keyingThread_;
-    std::thread consumerThread_;
+    BoundedThread keyingThread_;
+    BoundedThread consumerThread_;
 };
 
 }  // namespace quorvel

@@ -6,68 +6,103 @@
 
 namespace quorvel {
 
-SerialMonitor::SerialMonitor(ModemStatusSource& lines, SharedFlags& flags)
-    : lines_(lines), flags_(flags) {}
+// Shared by the monitor and its thread, so the thread may outlive a stop that gave up on it.
+struct SerialMonitor::State {
+    explicit State(std::shared_ptr<ModemStatusSource> source) : lines(std::move(source)) {}
+    std::shared_ptr<ModemStatusSource> lines;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> running{false};
+    std::mutex mutex;  // guards the two below and every write of the flags by the thread
+    std::condition_variable ended;
+    bool threadEnded = false;
+    bool abandoned = false;  // the monitor gave up on the thread: it writes no flag any more
+};
+
+SerialMonitor::SerialMonitor(std::shared_ptr<ModemStatusSource> lines, SharedFlags& flags)
+    : flags_(flags), state_(std::make_shared<State>(std::move(lines))) {}
 
 SerialMonitor::~SerialMonitor() {
     stop();
 }
 
+bool SerialMonitor::running() const {
+    return state_->running.load(std::memory_order_acquire);
+}
+
 void SerialMonitor::start() {
     if (thread_.joinable())
         return;
-    running_.store(true, std::memory_order_release);
-    thread_ = std::thread([this] { run(); });
+    state_->running.store(true, std::memory_order_release);
+    thread_ = std::thread([state = state_, &flags = flags_] { run(*state, flags); });
     flags_.serialKeysOpen.fetch_add(1, std::memory_order_relaxed);
     flags_.keyingWake.notify();
 }
 
-void SerialMonitor::stop() {
+bool SerialMonitor::stop(std::chrono::milliseconds budget) {
     if (!thread_.joinable())
-        return;
-    stopRequested_.store(true, std::memory_order_release);
-    std::unique_lock lock(mutex_);
-    while (!threadEnded_) {
+        return true;
+    State& s = *state_;
+    s.stopRequested.store(true, std::memory_order_release);
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    std::unique_lock lock(s.mutex);
+    while (!s.threadEnded && std::chrono::steady_clock::now() < deadline) {
         lock.unlock();
-        lines_.cancel();
+        s.lines->cancel();
         lock.lock();
-        ended_.wait_for(lock, std::chrono::milliseconds(5), [this] { return threadEnded_; });
+        s.ended.wait_for(lock, std::chrono::milliseconds(5), [&] { return s.threadEnded; });
     }
+    const bool ended = s.threadEnded;
+    s.abandoned = !ended;
     lock.unlock();
-    thread_.join();
+    if (ended) {
+        thread_.join();
+    } else {
+        // Stuck in the driver: it holds the lines and its state, and touches the flags only
+        // under the lock, which now tells it not to.
+        thread_.detach();
+        s.running.store(false, std::memory_order_release);
+        const std::uint32_t now = steadyTickMs();
+        flags_.setSerialContact(flags_.serialDot, false, now);
+        flags_.setSerialContact(flags_.serialDash, false, now);
+        reportStopOverrun("the serial key's monitor thread", budget);
+    }
     flags_.serialKeysOpen.fetch_sub(1, std::memory_order_relaxed);
+    return ended;
 }
 
-void SerialMonitor::store(ModemStatus status) {
+void SerialMonitor::store(State& state, SharedFlags& flags, ModemStatus status) {
+    std::lock_guard lock(state.mutex);
+    if (state.abandoned)
+        return;
     const std::uint32_t now = steadyTickMs();
-    flags_.setSerialContact(flags_.serialDot, status.dsr, now);
-    flags_.setSerialContact(flags_.serialDash, status.cts, now);
+    flags.setSerialContact(flags.serialDot, status.dsr, now);
+    flags.setSerialContact(flags.serialDash, status.cts, now);
     if (status.dsr || status.cts)
-        flags_.keyingWake.notify();
+        flags.keyingWake.notify();
 }
 
-void SerialMonitor::run() {
-    lines_.monitorStarted();
-    std::optional<ModemStatus> known = lines_.read();
+void SerialMonitor::run(State& state, SharedFlags& flags) {
+    ModemStatusSource& lines = *state.lines;
+    lines.monitorStarted();
+    std::optional<ModemStatus> known = lines.read();
     if (known)
-        store(*known);
-    while (known && !stopRequested_.load(std::memory_order_acquire)) {
-        const ModemWait result = lines_.waitForChange(*known, kWaitSliceMs);
+        store(state, flags, *known);
+    while (known && !state.stopRequested.load(std::memory_order_acquire)) {
+        const ModemWait result = lines.waitForChange(*known, kWaitSliceMs);
         if (result == ModemWait::Failed || result == ModemWait::Cancelled)
             break;
         // Both lines after every wake, whichever one changed.
-        known = lines_.read();
+        known = lines.read();
         if (known)
-            store(*known);
+            store(state, flags, *known);
     }
-    store({});
-    lines_.monitorEnded();
-    running_.store(false, std::memory_order_release);
-    {
-        std::lock_guard lock(mutex_);
-        threadEnded_ = true;
-    }
-    ended_.notify_all();
+    store(state, flags, {});
+    lines.monitorEnded();
+    std::lock_guard lock(state.mutex);
+    if (!state.abandoned)
+        state.running.store(false, std::memory_order_release);
+    state.threadEnded = true;
+    state.ended.notify_all();
 }
 
 namespace {
@@ -116,7 +151,7 @@ bool SerialKeySource::start() {
     const std::uint32_t now = steadyTickMs();
     flags_.setSerialContact(flags_.serialDot, status->dsr, now);
     flags_.setSerialContact(flags_.serialDash, status->cts, now);
-    monitor_ = std::make_unique<SerialMonitor>(*lines_, flags_);
+    monitor_ = std::make_unique<SerialMonitor>(lines_, flags_);
     monitor_->start();
     probe_ = std::make_unique<KeyTypeProbe>(*lines_, settings_, view_);
     probe_->start();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "keying/shared_flags.h"
 #include "practice/practice_view.h"
 #include "storage/settings.h"
+#include "storage/thread_budget.h"
 
 namespace quorvel {
 
@@ -34,28 +36,29 @@ class SerialMonitor {
     // slice the lines are read again, so a change the device failed to report is not lost.
     static constexpr std::uint32_t kWaitSliceMs = 50;
 
-    SerialMonitor(ModemStatusSource& lines, SharedFlags& flags);
+    // The monitor's thread shares the lines: a thread stuck in a driver past the stop's
+    // budget is left behind with them.
+    SerialMonitor(std::shared_ptr<ModemStatusSource> lines, SharedFlags& flags);
     ~SerialMonitor();
     SerialMonitor(const SerialMonitor&) = delete;
     SerialMonitor& operator=(const SerialMonitor&) = delete;
 
     void start();
     // Returns once the thread has ended: within a few ms for a source that honours cancel().
-    void stop();
-    // True from start() until the thread ends.
-    bool running() const { return running_.load(std::memory_order_acquire); }
+    // A thread still in a wait after `budget` is reported and detached (false): it keeps the
+    // lines open until the wait returns, but writes no flag any more; the flags are opened
+    // here instead.
+    bool stop(std::chrono::milliseconds budget = kStopBudget);
+    // True from start() until the thread ends or is left behind.
+    bool running() const;
 
   private:
-    void run();
-    void store(ModemStatus status);
+    struct State;
+    static void run(State& state, SharedFlags& flags);
+    static void store(State& state, SharedFlags& flags, ModemStatus status);
 
-    ModemStatusSource& lines_;
     SharedFlags& flags_;
-    std::atomic<bool> stopRequested_{false};
-    std::atomic<bool> running_{false};
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    bool threadEnded_ = false;
+    std::shared_ptr<State> state_;
     std::thread thread_;
 };
 
@@ -86,7 +89,7 @@ class SerialKeySource final : public KeySource {
     SharedFlags& flags_;
     const PracticeSettings& settings_;
     PracticeView& view_;
-    std::unique_ptr<ModemStatusSource> lines_;
+    std::shared_ptr<ModemStatusSource> lines_;
     std::unique_ptr<SerialMonitor> monitor_;
     std::unique_ptr<KeyTypeProbe> probe_;
 };

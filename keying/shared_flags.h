@@ -19,24 +19,24 @@ class KeyingWake {
     void notify() {
         {
             std::lock_guard lock(mutex_);
-            ++count_;
+            count_.fetch_add(1, std::memory_order_relaxed);
         }
         changed_.notify_all();
     }
-    std::uint32_t count() const {
-        std::lock_guard lock(mutex_);
-        return count_;
-    }
-    // Returns once notified after `seen` was read, or after `timeout`.
+    // No lock: the keying loop reads it before it goes idle.
+    std::uint32_t count() const { return count_.load(std::memory_order_relaxed); }
+    // Returns once notified after `seen` was read, or after `timeout`. The lock is part of the
+    // sleep: a notifier changes the count under it, so the change is not missed.
     void waitFor(std::uint32_t seen, std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, timeout, [&] { return count_ != seen; });
+        changed_.wait_for(lock, timeout,
+                          [&] { return count_.load(std::memory_order_relaxed) != seen; });
     }
 
   private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
-    std::uint32_t count_ = 0;
+    std::atomic<std::uint32_t> count_{0};
 };
 
 // Every field is read by a thread other than its writer; relaxed order is enough for each

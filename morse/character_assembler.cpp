@@ -81,8 +81,17 @@ std::uint32_t adaptedUnit(std::string_view code, const ElementDurations& duratio
 
 CodeString classifyCharacter(std::string_view code, const ElementDurations& durations,
                              std::uint32_t u, const KeyingTolerances& t) {
-    if (code.empty() || code.size() != durations.size())
-        return CodeString(code);
+    CodeString out(code.size(), '.');
+    classifyCharacterInto(code, durations, u, t, out.data());
+    return out;
+}
+
+void classifyCharacterInto(std::string_view code, const ElementDurations& durations,
+                           std::uint32_t u, const KeyingTolerances& t, char* out) {
+    if (code.empty() || code.size() != durations.size()) {
+        std::copy(code.begin(), code.end(), out);
+        return;
+    }
     const std::uint32_t a = adaptedUnit(code, durations, u, t);
     const int d = std::clamp(t.ElementTolerance + (clampPercent(t.KeySoftness) - 50) / 2, 0, 100);
     const std::uint64_t ratio = static_cast<std::uint64_t>(std::max(1200, 2500 - 13 * d));
@@ -90,7 +99,7 @@ CodeString classifyCharacter(std::string_view code, const ElementDurations& dura
     const auto [minIt, maxIt] = std::minmax_element(durations.begin(), durations.end());
     const std::uint64_t lo = *minIt;
     const std::uint64_t hi = *maxIt;
-    CodeString out(code.size(), '.');
+    std::fill(out, out + code.size(), '.');
     if (durations.size() >= 2 && lo > 0 && hi * 1000 >= ratio * lo) {
         // Both kinds present: split at the midpoint of the shortest and longest element.
         const std::uint64_t mid = lo + (hi - lo) / 2;
@@ -103,7 +112,6 @@ CodeString classifyCharacter(std::string_view code, const ElementDurations& dura
             if (durations[i] >= boundary)
                 out[i] = '-';
     }
-    return out;
 }
 
 KeyingEvent KeyingEvent::element(char16_t mark, std::uint32_t duration, std::uint32_t time) {
@@ -133,7 +141,10 @@ KeyingEvent KeyingEvent::wordGap(std::uint32_t time) {
 }
 
 CharacterAssembler::CharacterAssembler(KeyingEventSink& sink, std::uint32_t startTime)
-    : sink_(sink), lastRelease_(startTime) {}
+    : sink_(sink), lastRelease_(startTime) {
+    code_.reserve(kMaxElements);
+    durations_.reserve(kMaxElements);
+}
 
 void CharacterAssembler::keyDown(std::uint32_t now) {
     keyDownStart_ = now;
@@ -147,8 +158,10 @@ bool CharacterAssembler::keyUp(std::uint32_t now, const AssemblerSettings& s) {
     if (d < minimumElement(s.unit, s.tolerances))
         return false;
     const bool dot = d < dotDashThreshold(s.unit, s.tolerances);
-    code_.push_back(dot ? '.' : '-');
-    durations_.push_back(d);
+    if (code_.size() < kMaxElements) {
+        code_.push_back(dot ? '.' : '-');
+        durations_.push_back(d);
+    }
     sink_.post(KeyingEvent::element(dot ? kDotMark : kDashMark, d, now));
     return true;
 }
@@ -156,8 +169,9 @@ bool CharacterAssembler::keyUp(std::uint32_t now, const AssemblerSettings& s) {
 void CharacterAssembler::idle(std::uint32_t now, const AssemblerSettings& s) {
     const std::uint32_t silence = now - lastRelease_;  // ms, unsigned tick difference
     if (!code_.empty() && silence >= characterGapThreshold(s.unit, s.tolerances)) {
-        sink_.post(KeyingEvent::character(
-            classifyCharacter(code_, durations_, s.unit, s.tolerances), now));
+        std::array<char, kMaxElements> classified;
+        classifyCharacterInto(code_, durations_, s.unit, s.tolerances, classified.data());
+        sink_.post(KeyingEvent::character(std::string_view(classified.data(), code_.size()), now));
         code_.clear();
         durations_.clear();
     }

@@ -37,6 +37,9 @@ std::uint32_t adaptedUnit(std::string_view code, const ElementDurations& duratio
 // Final dots and dashes of a complete character, judged from its own element lengths.
 CodeString classifyCharacter(std::string_view code, const ElementDurations& durations,
                              std::uint32_t u, const KeyingTolerances& t);
+// The same into out[0, code.size()), allocating nothing.
+void classifyCharacterInto(std::string_view code, const ElementDurations& durations,
+                           std::uint32_t u, const KeyingTolerances& t, char* out);
 
 enum class KeyingEventKind : int { Element = 1, Character = 2, WordGap = 3 };
 
@@ -44,7 +47,7 @@ inline constexpr char16_t kDotMark = u'・';
 inline constexpr char16_t kDashMark = u'ー';
 inline constexpr std::size_t kMaxEventCode = 31;  // longer codes are cut
 
-// One record of the keying event queue. Trivially copyable: the ring copies it under its lock.
+// One record of the keying event queue. Trivially copyable: the ring copies it.
 struct KeyingEvent {
     KeyingEventKind kind = KeyingEventKind::Element;
     char16_t mark = 0;                               // element events
@@ -79,6 +82,11 @@ struct AssemblerSettings {
 
 class CharacterAssembler {
   public:
+    // Elements of one character that are recorded; its buffers are reserved for them up
+    // front, so the keying thread never allocates. A longer run without a gap is no
+    // character anyway, and its code is cut to kMaxEventCode in the event.
+    static constexpr std::size_t kMaxElements = 64;
+
     explicit CharacterAssembler(KeyingEventSink& sink, std::uint32_t startTime = 0);
 
     void keyDown(std::uint32_t now);

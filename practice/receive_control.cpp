@@ -35,9 +35,15 @@ ReceiveControl::ReceiveControl(PracticeSettings& settings, SharedFlags& flags,
 
 ReceiveControl::~ReceiveControl() {
     // The view may be gone by now: end the playback without telling it.
-    halt();
-    if (thread_.joinable())
-        thread_.join();
+    halt();  // leaves no thread but cancelled ones
+    const auto deadline = std::chrono::steady_clock::now() + stopBudget_;
+    for (Lingering& l : lingering_) {
+        std::unique_lock lock(l.run->mutex);
+        if (!l.run->finished.wait_until(lock, deadline, [&] { return l.run->done; }))
+            reportStopOverrun("a cancelled receive playback thread", stopBudget_);
+    }
+    // Joined even past the budget: a playback stalled inside a step still holds the document
+    // and this control's clock, which would be freed under it.
     for (Lingering& l : lingering_)
         l.thread.join();
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "practice/playback.h"
+#include "storage/thread_budget.h"
 
 namespace quorvel {
 
@@ -40,6 +41,9 @@ class ReceiveControl {
     bool lingering();
 
     static constexpr auto kStopWait = std::chrono::milliseconds(40);
+    // How long the destructor waits for cancelled playbacks (kStopBudget; shorter in tests).
+    // One still running after it is reported and waited for: it works on the document.
+    void setStopBudget(std::chrono::milliseconds budget) { stopBudget_ = budget; }
 
   private:
     struct Run;
@@ -62,6 +66,7 @@ class ReceiveControl {
     std::shared_ptr<Run> run_;
     std::thread thread_;
     std::vector<Lingering> lingering_;
+    std::chrono::milliseconds stopBudget_ = kStopBudget;
 };
 
 }  // namespace quorvel

@@ -10,8 +10,11 @@
 #include "storage/char_log.h"
 #include "storage/file_io.h"
 #include "storage/read_only_file.h"
+#include "storage/thread_budget.h"
 
 namespace quorvel {
+
+static_assert(LogWriter::kStopTimeout == kStopBudget, "one budget for every stop");
 namespace {
 
 struct Judgement {

@@ -4,11 +4,9 @@
 
 #include <QObject>
 #include <QTimer>
-#include <condition_variable>
 #include <filesystem>
-#include <memory>
-#include <mutex>
-#include <thread>
+
+#include "storage/settings_writer.h"
 
 namespace quorvel {
 struct PracticeSettings;
@@ -24,30 +22,17 @@ class SettingsWriter final : public QObject {
 
     SettingsWriter(const PracticeSettings& settings, std::filesystem::path file,
                    QObject* parent = nullptr);
-    ~SettingsWriter() override;
 
     // A step of a drag: written at most every kCoalesceMs.
     void requestSave();
     // The end of a drag, or the close: the current values, written before this returns.
     bool saveNow();
-    int writesDone() const;
+    int writesDone() const { return writer_.writesDone(); }
 
   private:
-    void snapshotToWorker();
-    void run();
-
     const PracticeSettings& settings_;
-    const std::filesystem::path file_;
-    QTimer timer_;
-
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    std::unique_ptr<PracticeSettings> pending_;  // the values of the next write
-    bool writing_ = false;
-    bool stop_ = false;
-    int writes_ = 0;
-    std::thread worker_;
+    SettingsFileWriter writer_;
+    QTimer timer_;  // after the writer, so it is gone before the writer ends
 };
 
 }  // namespace quorvel::ui

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -226,6 +227,48 @@ TEST_F(KeyingEngineTest, IdleKeyingThreadWakesWhenKeyingStarts) {
     flags.keyboardDash.store(0);
     engine.stop();  // wakes a sleeping thread too
     EXPECT_FALSE(engine.running());
+}
+
+// Scoring that stalls the consumer inside an element report until the test lets it go.
+struct StallingScoring : test::RecordingScoring {
+    std::atomic<bool> entered{false};
+    std::promise<void> released;
+    std::shared_future<void> release = released.get_future().share();
+    void reportElement(char16_t, std::uint32_t, std::uint32_t) override {
+        entered.store(true);
+        release.wait();
+    }
+};
+
+// A consumer stuck in the document past the stop's budget: the stop says so and returns, the
+// engine keeps the thread (it works on the document) and a later stop joins it.
+TEST_F(KeyingEngineTest, StopGivesUpOnAStalledConsumerWithinItsBudget) {
+    StallingScoring stalling;
+    document.setScoring(&stalling);
+    struct Release {  // whatever happens, the consumer is let go before the engine is destroyed
+        StallingScoring& s;
+        ~Release() {
+            if (s.release.wait_for(0s) != std::future_status::ready)
+                s.released.set_value();
+        }
+    } guard{stalling};
+    settings.WPM.store(20);
+    flags.keyboardKeyingEnabled.store(1);
+    ASSERT_TRUE(engine.start());
+    keyRealTime(flags, {"."});
+    ASSERT_TRUE(waitFor([&] { return stalling.entered.load(); }));
+
+    const std::uint64_t overruns = stopOverruns();
+    EXPECT_FALSE(engine.stop(50ms));
+    EXPECT_EQ(stopOverruns(), overruns + 1);
+    EXPECT_TRUE(engine.running());
+    EXPECT_EQ(flags.ToneKeyDown.load(), 0);  // the keying thread itself ended
+    stalling.released.set_value();
+    EXPECT_TRUE(engine.stop());
+    EXPECT_FALSE(engine.running());
+    ASSERT_TRUE(engine.start());  // a new pair of threads after all
+    EXPECT_TRUE(engine.stop());
+    document.setScoring(&scoring);
 }
 
 }  // namespace

@@ -109,5 +109,33 @@ TEST_F(ReceiveControlTest, StopDoesNotWaitForAStalledPlayback) {
     EXPECT_FALSE(stuck.running());
 }
 
+// A cancelled playback still stalled when its control is destroyed is reported after the
+// budget and waited for: it runs on this control's clock and the document.
+TEST_F(ReceiveControlTest, DestructionReportsAStalledPlaybackAndWaitsForIt) {
+    std::atomic<bool> stall{false};
+    std::atomic<bool> stalled{false};
+    std::promise<void> wake;
+    std::shared_future<void> woken = wake.get_future().share();
+    auto stuck = std::make_unique<ReceiveControl>(settings, flags, document, PlaybackHooks{}, [&] {
+        if (stall.load()) {
+            stalled.store(true);
+            woken.wait();
+        }
+        return fastClock() / 200;
+    });
+    stuck->setStopBudget(50ms);
+    ASSERT_TRUE(stuck->startReceive());
+    stall.store(true);
+    ASSERT_TRUE(waitFor([&] { return stalled.load(); }));
+    const std::uint64_t overruns = stopOverruns();
+    auto destroyed = std::async(std::launch::async, [&] { stuck.reset(); });
+    const bool reported = waitFor([&] { return stopOverruns() > overruns; });
+    const bool waited = destroyed.wait_for(0s) == std::future_status::timeout;
+    wake.set_value();
+    ASSERT_EQ(destroyed.wait_for(10s), std::future_status::ready);  // hang guard
+    EXPECT_TRUE(reported);
+    EXPECT_TRUE(waited);
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -48,6 +48,22 @@ class FakeModemLines : public ModemStatusSource {
         std::lock_guard l(m_);
         lostCancels_ = n;
     }
+    // The next wait blocks, deaf to cancel() too, until unhang(): a driver stuck in a wait.
+    void hang() {
+        std::lock_guard l(m_);
+        hang_ = true;
+    }
+    bool hanging() const {
+        std::lock_guard l(m_);
+        return inHang_;
+    }
+    void unhang() {
+        {
+            std::lock_guard l(m_);
+            hang_ = false;
+        }
+        cv_.notify_all();
+    }
     int reads() const {
         std::lock_guard l(m_);
         return reads_;
@@ -63,6 +79,11 @@ class FakeModemLines : public ModemStatusSource {
 
     ModemWait waitForChange(ModemStatus known, std::uint32_t timeoutMs) override {
         std::unique_lock l(m_);
+        if (hang_) {
+            inHang_ = true;
+            cv_.wait(l, [&] { return !hang_; });
+            inHang_ = false;
+        }
         const bool woke = cv_.wait_for(l, std::chrono::milliseconds(timeoutMs), [&] {
             return cancelled_ || failed_ || (!deaf_ && status_ != known);
         });
@@ -105,6 +126,8 @@ class FakeModemLines : public ModemStatusSource {
     bool failed_ = false;
     bool deaf_ = false;
     bool cancelled_ = false;
+    bool hang_ = false;
+    bool inHang_ = false;
     int lostCancels_ = 0;
     int reads_ = 0;
     MonitorCensus* census_;

@@ -19,14 +19,14 @@ bool flagsAre(const SharedFlags& f, int dot, int dash) {
 }
 
 TEST(SerialMonitor, BothFlagsFollowEveryChange) {
-    FakeModemLines lines;
+    auto lines = std::make_shared<FakeModemLines>();
     SharedFlags flags;
     SerialMonitor monitor(lines, flags);
     monitor.start();
     const ModemStatus steps[] = {{true, false}, {false, false}, {false, true}, {true, true},
                                  {false, true}, {true, false},  {true, true},  {false, false}};
     for (const auto& s : steps) {
-        lines.set(s.dsr, s.cts);
+        lines->set(s.dsr, s.cts);
         ASSERT_TRUE(eventually([&] { return flagsAre(flags, s.dsr, s.cts); }))
             << "dsr " << s.dsr << " cts " << s.cts;
     }
@@ -34,24 +34,24 @@ TEST(SerialMonitor, BothFlagsFollowEveryChange) {
 }
 
 TEST(SerialMonitor, RereadsAfterEachSliceSoAnUnreportedChangeIsNotLost) {
-    FakeModemLines lines;
-    lines.deafen();
+    auto lines = std::make_shared<FakeModemLines>();
+    lines->deafen();
     SharedFlags flags;
     SerialMonitor monitor(lines, flags);
     monitor.start();
-    lines.set(false, true);
+    lines->set(false, true);
     EXPECT_TRUE(eventually([&] { return flagsAre(flags, 0, 1); }));
-    lines.set(false, false);
+    lines->set(false, false);
     EXPECT_TRUE(eventually([&] { return flagsAre(flags, 0, 0); }));
 }
 
 TEST(SerialMonitor, FailedReadEndsTheMonitorWithBothFlagsOpen) {
-    FakeModemLines lines({true, true});
+    auto lines = std::make_shared<FakeModemLines>(ModemStatus{true, true});
     SharedFlags flags;
     SerialMonitor monitor(lines, flags);
     monitor.start();
     ASSERT_TRUE(eventually([&] { return flagsAre(flags, 1, 1); }));
-    lines.fail();
+    lines->fail();
     ASSERT_TRUE(eventually([&] { return !monitor.running(); }));
     EXPECT_TRUE(flagsAre(flags, 0, 0));
     monitor.stop();  // after the thread ended on its own
@@ -59,8 +59,8 @@ TEST(SerialMonitor, FailedReadEndsTheMonitorWithBothFlagsOpen) {
 }
 
 TEST(SerialMonitor, PortThatFailsAtOnceLeavesNothingClosed) {
-    FakeModemLines lines({true, false});
-    lines.fail();
+    auto lines = std::make_shared<FakeModemLines>(ModemStatus{true, false});
+    lines->fail();
     SharedFlags flags;
     flags.serialDot = 1;
     SerialMonitor monitor(lines, flags);
@@ -70,12 +70,12 @@ TEST(SerialMonitor, PortThatFailsAtOnceLeavesNothingClosed) {
 }
 
 TEST(SerialMonitor, StopsWithin100MsEvenWhenAWakeIsLost) {
-    FakeModemLines lines({true, false});
+    auto lines = std::make_shared<FakeModemLines>(ModemStatus{true, false});
     SharedFlags flags;
     SerialMonitor monitor(lines, flags);
     monitor.start();
     ASSERT_TRUE(eventually([&] { return flagsAre(flags, 1, 0); }));
-    lines.loseCancels(3);
+    lines->loseCancels(3);
     const auto begin = std::chrono::steady_clock::now();
     monitor.stop();
     const auto took = std::chrono::steady_clock::now() - begin;
@@ -83,6 +83,31 @@ TEST(SerialMonitor, StopsWithin100MsEvenWhenAWakeIsLost) {
     EXPECT_FALSE(monitor.running());
     EXPECT_TRUE(flagsAre(flags, 0, 0));
     monitor.stop();
+}
+
+// A thread stuck in the driver, deaf to the cancel: the stop gives up on it within its budget,
+// opens the contacts itself, and the thread, once the wait returns, writes no flag and lets go
+// of the port.
+TEST(SerialMonitor, StopLeavesAThreadStuckInTheDriverBehindWithinItsBudget) {
+    auto lines = std::make_shared<FakeModemLines>(ModemStatus{true, false});
+    SharedFlags flags;
+    auto monitor = std::make_unique<SerialMonitor>(lines, flags);
+    monitor->start();
+    ASSERT_TRUE(eventually([&] { return flagsAre(flags, 1, 0); }));
+    lines->hang();
+    ASSERT_TRUE(eventually([&] { return lines->hanging(); }));
+    const std::uint64_t overruns = stopOverruns();
+    EXPECT_FALSE(monitor->stop(milliseconds(50)));
+    EXPECT_EQ(stopOverruns(), overruns + 1);
+    EXPECT_FALSE(monitor->running());
+    EXPECT_TRUE(flagsAre(flags, 0, 0));
+    EXPECT_EQ(flags.serialKeysOpen.load(), 0);
+    monitor.reset();  // gone while its thread still waits
+
+    lines->set(false, true);  // seen by the thread when it wakes, never written
+    lines->unhang();
+    EXPECT_TRUE(eventually([&] { return lines.use_count() == 1; }));
+    EXPECT_TRUE(flagsAre(flags, 0, 0));
 }
 
 // Counts key-type reports so a test can wait for one without touching the recorded list
