@@ -165,16 +165,18 @@ TelegramRecord TelegramDocument::record(int index) const {
 std::u16string TelegramDocument::field(int index, int n) const {
     if (n < 0 || n >= kSectionCount)
         return {};
-    return record(index).field(n);
+    // Only the field: the record's other fields may be as long as a whole text.
+    const SharedTelegramList set = currentSet();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return {};
+    return (*set)[static_cast<std::size_t>(index)].field(n);
 }
 
-const TelegramModel& TelegramDocument::cachedModel() const {
+std::shared_ptr<const TelegramModel> TelegramDocument::cachedModelPtr() const {
     const bool latin = latinMode();
-    if (cache_.telegramNumber != pos_.telegramNumber ||
+    if (!cache_.model || cache_.telegramNumber != pos_.telegramNumber ||
         cache_.setGeneration != pos_.setGeneration || cache_.latin != latin) {
-        const TelegramRecord r = record(currentIndex());
-        for (int s = 0; s < kSectionCount; ++s)
-            cache_.model.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latin);
+        cache_.model = std::make_shared<const TelegramModel>(modelOf(currentIndex()));
         cache_.telegramNumber = pos_.telegramNumber;
         cache_.setGeneration = pos_.setGeneration;
         cache_.latin = latin;
@@ -189,9 +191,20 @@ TelegramModel TelegramDocument::model() {
 
 // --- progress ----------------------------------------------------------------------------
 
+TelegramProgress& TelegramDocument::live() {
+    rebuildSavedIfNeeded();
+    return saved_[static_cast<std::size_t>(currentIndex())];
+}
+
+const TelegramProgress& TelegramDocument::live() const {
+    static const TelegramProgress kNone;
+    const auto i = static_cast<std::size_t>(currentIndex());
+    return i < saved_.size() ? saved_[i] : kNone;
+}
+
 TelegramProgress TelegramDocument::progress() const {
     Lock l = lock();
-    return live_;
+    return live();
 }
 
 TelegramProgress TelegramDocument::savedProgress(int index) const {
@@ -205,7 +218,7 @@ int TelegramDocument::sectionPosition(int section) const {
     Lock l = lock();
     if (section < 0 || section >= kSectionCount)
         return 0;
-    const auto& marks = live_.sections[static_cast<std::size_t>(section)].judgementMarks;
+    const auto& marks = live().sections[static_cast<std::size_t>(section)].judgementMarks;
     if (goOn())
         return textLength(marks);
     return static_cast<int>(std::count(marks.begin(), marks.end(), u'1'));
@@ -213,34 +226,85 @@ int TelegramDocument::sectionPosition(int section) const {
 
 void TelegramDocument::rebuildSavedIfNeeded() {
     const auto count = static_cast<std::size_t>(telegramCount());
-    if (saved_.size() != count)
+    if (saved_.size() != count) {
         saved_.assign(count, TelegramProgress{});
+        pages_.setGeneration = -1;
+    }
 }
 
+// The current telegram's progress is kept in place, so saving and loading only make sure
+// there is a place for every telegram of the set.
 void TelegramDocument::saveProgress() {
     Lock l = lock();
     rebuildSavedIfNeeded();
-    saved_[static_cast<std::size_t>(currentIndex())] = live_;
 }
 
 void TelegramDocument::loadProgress() {
     Lock l = lock();
     rebuildSavedIfNeeded();
-    live_ = saved_[static_cast<std::size_t>(currentIndex())];
 }
 
 void TelegramDocument::clearAllProgress() {
     Lock l = lock();
-    saved_.assign(static_cast<std::size_t>(telegramCount()), TelegramProgress{});
-    live_ = TelegramProgress{};
+    const auto count = static_cast<std::size_t>(telegramCount());
+    saved_.assign(count, TelegramProgress{});
+    // The model's pages stay those of the set; only the entries' are gone.
+    if (pages_.modelPages.size() == count)
+        resetPageSums();
+    else
+        pages_.setGeneration = -1;
 }
 
 // --- pages -------------------------------------------------------------------------------
 
+void TelegramDocument::ensurePages() const {
+    const bool latin = latinMode();
+    const int count = telegramCount();
+    if (pages_.setGeneration != pos_.setGeneration || pages_.latin != latin ||
+        static_cast<int>(pages_.modelPages.size()) != count) {
+        const SharedTelegramList set = currentSet();
+        const auto current = static_cast<std::size_t>(currentIndex());
+        pages_.modelPages.assign(static_cast<std::size_t>(count), 1);
+        for (std::size_t i = 0; i < pages_.modelPages.size() && i < set->size(); ++i) {
+            // The current telegram's form is at hand; another's is made and dropped at once.
+            const int length = i == current ? textLength(cachedModel().text())
+                                            : textLength(toPracticeForm((*set)[i].text, latin));
+            pages_.modelPages[i] = pagesFor(length, pageCapacity());
+        }
+        pages_.setGeneration = pos_.setGeneration;
+        pages_.latin = latin;
+        resetPageSums();
+    }
+}
+
+void TelegramDocument::resetPageSums() const {
+    std::vector<int> pages = pages_.modelPages;
+    for (std::size_t i = 0; i < pages.size() && i < saved_.size(); ++i)
+        pages[i] = std::max(pages[i], inputPagesOf(saved_[i]));
+    pages_.pages.assign(std::move(pages));
+    pages_.lastCurrent = -1;
+}
+
+const TelegramDocument::SetPages& TelegramDocument::syncedPages() const {
+    ensurePages();
+    // Only the telegram being keyed changes its count, and only while it is current.
+    const int current = currentIndex();
+    for (int i : {pages_.lastCurrent, current})
+        if (i >= 0)
+            pages_.pages.set(static_cast<std::size_t>(i), telegramPagesOf(i));
+    pages_.lastCurrent = current;
+    return pages_;
+}
+
 int TelegramDocument::modelPagesOf(int index) const {
-    if (index == currentIndex())
-        return pagesFor(textLength(cachedModel().text()), pageCapacity());
-    return pagesFor(textLength(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
+    ensurePages();
+    return index >= 0 && index < static_cast<int>(pages_.modelPages.size())
+               ? pages_.modelPages[static_cast<std::size_t>(index)]
+               : 1;
+}
+
+int TelegramDocument::inputPagesOf(const TelegramProgress& progress) const {
+    return pagesFor(textLength(progress.sections[Text].enteredText), pageCapacity());
 }
 
 int TelegramDocument::modelPages() {
@@ -250,18 +314,12 @@ int TelegramDocument::modelPages() {
 
 int TelegramDocument::inputPages() const {
     Lock l = lock();
-    return pagesFor(textLength(live_.sections[Text].enteredText), pageCapacity());
+    return inputPagesOf(live());
 }
 
 int TelegramDocument::telegramPagesOf(int index) const {
-    // The current telegram counts its live progress, which may be ahead of the saved copy.
     const auto i = static_cast<std::size_t>(index);
-    const std::u16string* entered = nullptr;
-    if (index == currentIndex())
-        entered = &live_.sections[Text].enteredText;
-    else if (index >= 0 && i < saved_.size())
-        entered = &saved_[i].sections[Text].enteredText;
-    const int input = entered ? pagesFor(textLength(*entered), pageCapacity()) : 1;
+    const int input = index >= 0 && i < saved_.size() ? inputPagesOf(saved_[i]) : 1;
     return std::max(modelPagesOf(index), input);
 }
 
@@ -272,18 +330,12 @@ int TelegramDocument::telegramPages(int index) {
 
 int TelegramDocument::totalPages() {
     Lock l = lock();
-    int total = 0;
-    for (int i = 0; i < telegramCount(); ++i)
-        total += telegramPagesOf(i);
-    return std::max(1, total);
+    return std::max(1, syncedPages().pages.total());
 }
 
 int TelegramDocument::globalPage() {
     Lock l = lock();
-    int before = 0;
-    for (int i = 0; i < currentIndex(); ++i)
-        before += telegramPagesOf(i);
-    return before + pos_.page + 1;
+    return syncedPages().pages.before(static_cast<std::size_t>(currentIndex())) + pos_.page + 1;
 }
 
 std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const {
@@ -308,16 +360,10 @@ PageLabels TelegramDocument::labelsOf() const {
 }
 
 PageLabels TelegramDocument::labelsFor(int index, int page) const {
-    int before = 0;
-    int total = 0;
-    for (int i = 0; i < telegramCount(); ++i) {
-        const int pages = telegramPagesOf(i);
-        if (i < index)
-            before += pages;
-        total += pages;
-    }
-    const std::u16string global = decimalText(before + page + 1);
-    const std::u16string all = decimalText(std::max(1, total));
+    const PageSums& sums = syncedPages().pages;
+    const auto i = static_cast<std::size_t>(std::max(0, index));
+    const std::u16string global = decimalText(sums.before(i) + page + 1);
+    const std::u16string all = decimalText(std::max(1, sums.total()));
     const int pages = telegramPagesOf(index);
     PageLabels labels;
     labels.paper = global + u"/" + all;
@@ -327,10 +373,11 @@ PageLabels TelegramDocument::labelsFor(int index, int page) const {
 }
 
 TelegramModel TelegramDocument::modelOf(int index) const {
-    if (index == currentIndex())
-        return cachedModel();
     TelegramModel m;
-    const TelegramRecord r = record(index);
+    const SharedTelegramList set = currentSet();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return m;
+    const TelegramRecord& r = (*set)[static_cast<std::size_t>(index)];
     for (int s = 0; s < kSectionCount; ++s)
         m.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latinMode());
     return m;
@@ -350,7 +397,7 @@ PracticeSnapshot TelegramDocument::snapshot() const {
     s.telegramCount = telegramCount();
     s.pageCapacity = pageCapacity();
     s.model = cachedModel();
-    s.progress = live_;
+    s.progress = live();
     s.labels = labelsOf();
     if (browse_ && browse_->telegramNumber != pos_.telegramNumber) {
         const int index = browse_->telegramNumber - 1;
@@ -668,8 +715,10 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
     const bool latin = latinMode();
     if (!latin && (c == u' ' || c == u'\u3000'))
         return;
-    const std::u16string model = cachedModel().fields[static_cast<std::size_t>(section)];
-    SectionProgress& sp = live_.sections[static_cast<std::size_t>(section)];
+    // Held, not copied: the cache may move on while scoring reports, the model stays.
+    const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
+    const std::u16string& model = held->fields[static_cast<std::size_t>(section)];
+    SectionProgress& sp = live().sections[static_cast<std::size_t>(section)];
     const int len = textLength(model);
     int p = sectionPosition(section);
     bool entered = false;
@@ -700,8 +749,9 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
 }
 
 void TelegramDocument::enterInText(char16_t c) {
-    const std::u16string model = cachedModel().text();
-    SectionProgress& sp = live_.sections[Text];
+    const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
+    const std::u16string& model = held->text();
+    SectionProgress& sp = live().sections[Text];
     const int len = textLength(model);
     bool entered = false;
 
@@ -772,7 +822,7 @@ void TelegramDocument::stepBack() {
     if (!goOn())
         return;
     if (pos_.section < Text) {
-        SectionProgress& sp = live_.sections[static_cast<std::size_t>(pos_.section)];
+        SectionProgress& sp = live().sections[static_cast<std::size_t>(pos_.section)];
         const std::size_t n = std::min<std::size_t>(3, sp.enteredText.size());
         // erase, not resize: GCC 12 at -O3 reports a false -Wrestrict inside a shrinking resize.
         sp.enteredText.erase(sp.enteredText.size() - n);
@@ -781,7 +831,7 @@ void TelegramDocument::stepBack() {
         else
             sp.judgementMarks.erase(sp.judgementMarks.size() - n);
     } else {
-        SectionProgress& sp = live_.sections[Text];
+        SectionProgress& sp = live().sections[Text];
         pos_.textCursor = std::max(0, pos_.textCursor - 3);
         const auto keep = static_cast<std::size_t>(pos_.textCursor);
         if (sp.enteredText.size() > keep)

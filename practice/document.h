@@ -5,12 +5,14 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "keying/shared_flags.h"
+#include "practice/document_pages.h"
 #include "practice/practice_view.h"
 #include "practice/scoring_sink.h"
 #include "practice/telegram.h"
@@ -201,7 +203,16 @@ class TelegramDocument {
         int telegramNumber = -1;
         int setGeneration = -1;
         bool latin = false;
-        TelegramModel model;
+        std::shared_ptr<const TelegramModel> model;
+    };
+    // Page counts of every telegram, made once per set generation; only the current
+    // telegram's count moves while it is keyed.
+    struct SetPages {
+        int setGeneration = -1;
+        bool latin = false;
+        std::vector<int> modelPages;
+        PageSums pages;
+        int lastCurrent = -1;  // index whose count may be stale since the last sync
     };
 
     bool goOn() const;
@@ -225,8 +236,17 @@ class TelegramDocument {
     TelegramModel modelOf(int index) const;
 
     bool spaceExpectedLocked() const;
-    const TelegramModel& cachedModel() const;
+    const TelegramModel& cachedModel() const { return *cachedModelPtr(); }
+    std::shared_ptr<const TelegramModel> cachedModelPtr() const;
     void rebuildSavedIfNeeded();
+    // The progress of the current telegram: kept in place among the others, so moving on
+    // copies nothing.
+    TelegramProgress& live();
+    const TelegramProgress& live() const;
+    void ensurePages() const;
+    void resetPageSums() const;
+    const SetPages& syncedPages() const;
+    int inputPagesOf(const TelegramProgress& progress) const;
     int modelPagesOf(int index) const;
     int telegramPagesOf(int index) const;
     PageLabels labelsOf() const;
@@ -251,9 +271,9 @@ class TelegramDocument {
     bool setActive_ = false;
     SharedTelegramList set_;
     PracticePosition pos_;
-    TelegramProgress live_;
-    std::vector<TelegramProgress> saved_;
+    std::vector<TelegramProgress> saved_;  // one per telegram of the set, the current one live
     mutable Cache cache_;
+    mutable SetPages pages_;
     int generation_ = 0;
     std::optional<PendingResult> pending_;
     std::optional<Browse> browse_;

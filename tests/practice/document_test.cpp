@@ -92,6 +92,29 @@ TEST_F(DocumentTest, PagesOfSixtyAndSixtyOneCharacters) {
     EXPECT_EQ(doc.modelPages(), 1);
 }
 
+// The labels count the pages of every telegram before and after the one shown, as the
+// practice moves through the set and when the set is replaced.
+TEST_F(DocumentTest, PageLabelsCountEveryTelegramOfTheSet) {
+    doc.installSet({japanese(std::u16string(61, u'イ')), japanese(std::u16string(10, u'イ')),
+                    japanese(std::u16string(130, u'イ')), japanese(std::u16string(60, u'イ'))},
+                   false);
+    doc.advanceToTelegram(3);
+    EXPECT_EQ(view.lastLabels.centre, u"3通目 1/3ページ  全体 4/7");
+    keyJapaneseHead();
+    enter(std::u16string(60, u'イ'));
+    EXPECT_EQ(view.lastLabels.centre, u"3通目 2/3ページ  全体 5/7");
+    doc.nextTelegram();
+    EXPECT_EQ(view.lastLabels.centre, u"4通目 1/1ページ  全体 7/7");
+    doc.previousPage();
+    EXPECT_EQ(view.lastLabels.centre, u"3通目 3/3ページ  全体 6/7");
+    doc.reset();
+    EXPECT_EQ(view.lastLabels.centre, u"1通目 1/2ページ  全体 1/7");
+    doc.installSet({japanese(std::u16string(60, u'イ'))}, false);
+    EXPECT_EQ(view.lastLabels.paper, u"1/1");
+    doc.switchLanguage(true);
+    EXPECT_EQ(doc.totalPages(), 2);
+}
+
 TEST_F(DocumentTest, CursorTurnsThePageWhenItEntersANewOne) {
     doc.installSet({japanese(std::u16string(120, u'イ')), japanese(std::u16string(60, u'イ'))},
                    false);
