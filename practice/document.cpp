@@ -15,7 +15,9 @@ int pagesFor(int characters, int capacity) {
 }  // namespace
 
 TelegramDocument::TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags)
-    : settings_(settings), flags_(flags) {}
+    : settings_(settings), flags_(flags) {
+    Lock l = writeLock();  // the first snapshot
+}
 
 void TelegramDocument::setView(PracticeView* view) {
     view_.store(view ? view : &nullView_, std::memory_order_release);
@@ -31,17 +33,91 @@ bool TelegramDocument::goOn() const {
 
 void TelegramDocument::Lock::lock() {
     document_.mutex_.lock();
-    ++document_.lockDepth_;
+    if (document_.lockDepth_++ == 0)
+        document_.owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     owns_ = true;
 }
 
 void TelegramDocument::Lock::unlock() {
-    // Computed while still at depth 1: the helpers it calls lock again without publishing.
-    if (document_.lockDepth_ == 1)
-        document_.spaceExpected_.store(document_.spaceExpectedLocked(), std::memory_order_release);
-    --document_.lockDepth_;
+    const TelegramDocument& d = document_;
+    std::vector<std::function<void(PracticeView&)>> told;
+    if (d.lockDepth_ == 1) {
+        // Computed while still at depth 1: the helpers they call lock again without publishing.
+        d.spaceExpected_.store(d.spaceExpectedLocked(), std::memory_order_release);
+        if (d.changed_) {
+            d.publishLocked();
+            d.changed_ = false;
+        }
+        told.swap(d.told_);
+        d.owner_.store(std::thread::id{}, std::memory_order_relaxed);
+    }
+    --d.lockDepth_;
     owns_ = false;
-    document_.mutex_.unlock();
+    d.mutex_.unlock();
+    // Published first: a view that reads the snapshot on a report finds what it reports.
+    for (const auto& report : told)
+        report(d.target());
+}
+
+void TelegramDocument::ToldView::tell(std::function<void(PracticeView&)> report) {
+    if (document_.heldHere())
+        document_.told_.push_back(std::move(report));
+    else
+        report(document_.target());
+}
+
+void TelegramDocument::ToldView::showMessage(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.showMessage(text); });
+}
+void TelegramDocument::ToldView::inputPaperChanged() {
+    tell([](PracticeView& v) { v.inputPaperChanged(); });
+}
+void TelegramDocument::ToldView::papersChanged() {
+    tell([](PracticeView& v) { v.papersChanged(); });
+}
+void TelegramDocument::ToldView::pageLabelsChanged(const PageLabels& labels) {
+    tell([labels](PracticeView& v) { v.pageLabelsChanged(labels); });
+}
+void TelegramDocument::ToldView::judgementLineChanged(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.judgementLineChanged(text); });
+}
+void TelegramDocument::ToldView::statusLinesChanged(const std::u16string& line1,
+                                                    const std::u16string& line2) {
+    tell([line1, line2](PracticeView& v) { v.statusLinesChanged(line1, line2); });
+}
+void TelegramDocument::ToldView::scoreLineChanged(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.scoreLineChanged(text); });
+}
+void TelegramDocument::ToldView::resultLabelChanged(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.resultLabelChanged(text); });
+}
+void TelegramDocument::ToldView::languageChanged(bool latin) {
+    tell([latin](PracticeView& v) { v.languageChanged(latin); });
+}
+void TelegramDocument::ToldView::speedChanged(int wpm) {
+    tell([wpm](PracticeView& v) { v.speedChanged(wpm); });
+}
+void TelegramDocument::ToldView::pauseChanged(bool paused) {
+    tell([paused](PracticeView& v) { v.pauseChanged(paused); });
+}
+void TelegramDocument::ToldView::sendModeChanged(bool send) {
+    tell([send](PracticeView& v) { v.sendModeChanged(send); });
+}
+void TelegramDocument::ToldView::levelChanged(int level) {
+    tell([level](PracticeView& v) { v.levelChanged(level); });
+}
+void TelegramDocument::ToldView::keyTypeChanged(const std::u16string& label) {
+    tell([label](PracticeView& v) { v.keyTypeChanged(label); });
+}
+void TelegramDocument::ToldView::messageBox(const std::u16string& title, const std::u16string& text,
+                                            MessageIcon icon) {
+    tell([title, text, icon](PracticeView& v) { v.messageBox(title, text, icon); });
+}
+void TelegramDocument::ToldView::telegramResultReady(const TelegramResult& result) {
+    tell([result](PracticeView& v) { v.telegramResultReady(result); });
+}
+bool TelegramDocument::ToldView::dismissesResultsItself() const {
+    return document_.target().dismissesResultsItself();
 }
 
 bool TelegramDocument::spaceExpected() const {
@@ -109,23 +185,23 @@ int TelegramDocument::pageCapacity() const {
 }
 
 void TelegramDocument::setSection(int section) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.section = std::clamp(section, 0, kSectionCount - 1);
 }
 
 void TelegramDocument::setPage(int page) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.page = page;
     clampPage();
 }
 
 void TelegramDocument::setPageFollow(bool follow) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.pageFollow = follow;
 }
 
 void TelegramDocument::setTelegramFinished(bool finished) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.telegramFinished = finished;
 }
 
@@ -235,17 +311,17 @@ void TelegramDocument::rebuildSavedIfNeeded() {
 // The current telegram's progress is kept in place, so saving and loading only make sure
 // there is a place for every telegram of the set.
 void TelegramDocument::saveProgress() {
-    Lock l = lock();
+    Lock l = writeLock();
     rebuildSavedIfNeeded();
 }
 
 void TelegramDocument::loadProgress() {
-    Lock l = lock();
+    Lock l = writeLock();
     rebuildSavedIfNeeded();
 }
 
 void TelegramDocument::clearAllProgress() {
-    Lock l = lock();
+    Lock l = writeLock();
     const auto count = static_cast<std::size_t>(telegramCount());
     saved_.assign(count, TelegramProgress{});
     // The model's pages stay those of the set; only the entries' are gone.
@@ -348,7 +424,7 @@ std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const 
 }
 
 void TelegramDocument::clampPage() {
-    Lock l = lock();
+    Lock l = writeLock();
     const int pages = std::max(modelPages(), inputPages());
     pos_.page = std::clamp(pos_.page, 0, pages - 1);
 }
@@ -388,26 +464,32 @@ PageLabels TelegramDocument::pageLabels() {
     return labelsOf();
 }
 
-PracticeSnapshot TelegramDocument::snapshot() const {
-    Lock l = lock();
-    PracticeSnapshot s;
-    s.latinMode = latinMode();
-    s.setActive = setActive_;
-    s.position = pos_;
-    s.telegramCount = telegramCount();
-    s.pageCapacity = pageCapacity();
-    s.model = cachedModel();
-    s.progress = live();
-    s.labels = labelsOf();
+void TelegramDocument::publishLocked() const {
+    auto s = std::make_shared<PracticeSnapshot>();
+    s->latinMode = latinMode();
+    s->setActive = setActive_;
+    s->set = currentSet();
+    s->position = pos_;
+    s->telegramCount = telegramCount();
+    s->pageCapacity = pageCapacity();
+    s->model = cachedModelPtr();
+    s->progress = live();
+    s->labels = labelsOf();
     if (browse_ && browse_->telegramNumber != pos_.telegramNumber) {
         const int index = browse_->telegramNumber - 1;
-        s.position.telegramNumber = browse_->telegramNumber;
-        s.model = modelOf(index);
-        s.progress = savedProgress(index);
+        s->position.telegramNumber = browse_->telegramNumber;
+        s->model = std::make_shared<const TelegramModel>(modelOf(index));
+        s->progress = savedProgress(index);
     }
     if (browse_)
-        s.position.page = browse_->page;
-    return s;
+        s->position.page = browse_->page;
+    std::lock_guard g(publishMutex_);
+    published_ = std::move(s);
+}
+
+SharedSnapshot TelegramDocument::snapshot() const {
+    std::lock_guard g(publishMutex_);
+    return published_;
 }
 
 // --- result hand-over --------------------------------------------------------------------
@@ -425,13 +507,13 @@ void TelegramDocument::startNewPractice() {
 }
 
 void TelegramDocument::holdResult(const TelegramResult& result) {
-    Lock l = lock();
+    Lock l = writeLock();
     pending_ = PendingResult{result.telegramNumber, generation_};
     resultPending_.store(true, std::memory_order_release);
 }
 
 bool TelegramDocument::dismissResult() {
-    Lock l = lock();
+    Lock l = writeLock();
     if (!pending_)
         return false;
     const PendingResult done = *pending_;
@@ -456,7 +538,7 @@ void TelegramDocument::finishSet() {
 }
 
 void TelegramDocument::refreshPageLabels() {
-    Lock l = lock();
+    Lock l = writeLock();
     clampPage();
     view().pageLabelsChanged(pageLabels());
 }
@@ -508,7 +590,7 @@ void TelegramDocument::adoptBrowse() {
 }
 
 void TelegramDocument::previousPage() {
-    Lock l = lock();
+    Lock l = writeLock();
     saveProgress();
     if (receiving()) {
         if (browse(-1)) {
@@ -533,7 +615,7 @@ void TelegramDocument::previousPage() {
 }
 
 void TelegramDocument::nextPage() {
-    Lock l = lock();
+    Lock l = writeLock();
     saveProgress();
     if (receiving()) {
         if (browse(+1)) {
@@ -558,7 +640,7 @@ void TelegramDocument::nextPage() {
 }
 
 void TelegramDocument::nextTelegram() {
-    Lock l = lock();
+    Lock l = writeLock();
     browse_.reset();
     saveProgress();
     scoring_->clearTelegramScore();
@@ -574,7 +656,7 @@ void TelegramDocument::nextTelegram() {
 }
 
 void TelegramDocument::reset() {
-    Lock l = lock();
+    Lock l = writeLock();
     startNewPractice();
     clearAllProgress();
     scoring_->resetScores();
@@ -590,7 +672,7 @@ void TelegramDocument::reset() {
 }
 
 void TelegramDocument::switchLanguage(bool latin) {
-    Lock l = lock();
+    Lock l = writeLock();
     startNewPractice();
     latinMode_.store(latin, std::memory_order_relaxed);
     pos_.telegramNumber = 1;
@@ -612,7 +694,7 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
     if (records.empty())
         return false;
     auto set = std::make_shared<const TelegramList>(std::move(records));
-    Lock l = lock();
+    Lock l = writeLock();
     startNewPractice();
     set_ = std::move(set);
     setActive_ = true;
@@ -634,7 +716,7 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
 }
 
 void TelegramDocument::advanceToTelegram(int number) {
-    Lock l = lock();
+    Lock l = writeLock();
     browse_.reset();
     number = std::clamp(number, 1, telegramCount());
     if (number != pos_.telegramNumber) {
@@ -654,14 +736,14 @@ void TelegramDocument::advanceToTelegram(int number) {
 void TelegramDocument::enterPlaybackBlank(int run, const std::function<bool()>& spaceExpected) {
     // Asked and entered under one lock, so the decoder's own word gap cannot add a second
     // blank in between.
-    Lock l = lock();
+    Lock l = writeLock();
     const bool expected = spaceExpected && spaceExpected();
     if (expected && flags_.runCurrent(run))
         enterCharacter(u' ');
 }
 
 void TelegramDocument::showPlaybackTelegram(int run, int number) {
-    Lock l = lock();
+    Lock l = writeLock();
     if (flags_.runCurrent(run))
         advanceToTelegram(number);
 }
@@ -687,7 +769,7 @@ void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t 
 }
 
 void TelegramDocument::enterCharacter(char16_t c) {
-    Lock l = lock();
+    Lock l = writeLock();
     if (pos_.telegramFinished)
         return;
     if (browse_) {
@@ -797,7 +879,7 @@ void TelegramDocument::enterInText(char16_t c) {
 }
 
 void TelegramDocument::followCursor(int modelLength) {
-    Lock l = lock();
+    Lock l = writeLock();
     if (!pos_.pageFollow)
         return;
     const int c = pos_.textCursor;
@@ -818,7 +900,7 @@ void TelegramDocument::followCursor(int modelLength) {
 }
 
 void TelegramDocument::stepBack() {
-    Lock l = lock();
+    Lock l = writeLock();
     if (!goOn())
         return;
     if (pos_.section < Text) {

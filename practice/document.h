@@ -1,5 +1,6 @@
 // The telegram document: the current set, the learner's progress, the position and the pages.
-// One object per engine context; every operation takes the document lock.
+// One object per engine context; every operation takes the document lock, and every change is
+// published as an immutable snapshot that readers take without it.
 #pragma once
 
 #include <array>
@@ -10,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "keying/shared_flags.h"
 #include "practice/document_pages.h"
@@ -58,22 +61,26 @@ inline int textLength(const std::u16string& s) {
 inline constexpr int kJapanesePageCapacity = 60;
 inline constexpr int kLatinPageCapacity = 208;
 
-// Everything the papers and labels need, copied under one lock.
+// Everything the papers and labels need, as of one change of the document. Never changed once
+// published; the model is shared with the document and the snapshots before it.
 struct PracticeSnapshot {
     bool latinMode = false;
     bool setActive = false;
+    SharedTelegramList set;  // the installed set, or the samples of the language
     PracticePosition position;
     int telegramCount = 0;
     int pageCapacity = kJapanesePageCapacity;
-    TelegramModel model;
+    std::shared_ptr<const TelegramModel> model = std::make_shared<const TelegramModel>();
     TelegramProgress progress;
     PageLabels labels;
 };
+using SharedSnapshot = std::shared_ptr<const PracticeSnapshot>;
 
 class TelegramDocument {
   public:
     // The document lock. Recursive; the outermost release publishes what lock-free readers
-    // need (spaceExpectedNow), so every change, by whichever operation, is published.
+    // need (spaceExpectedNow, the snapshot), so every change, by whichever operation, is
+    // published, and only then tells the view what the holder reported meanwhile.
     class Lock {
       public:
         explicit Lock(const TelegramDocument& document) : document_(document) { lock(); }
@@ -87,6 +94,13 @@ class TelegramDocument {
         void unlock();
 
       private:
+        friend class TelegramDocument;
+        enum class Write { Yes };
+        // A holder that changes the document: its release publishes a new snapshot.
+        Lock(const TelegramDocument& document, Write) : document_(document) {
+            lock();
+            document_.changed_ = true;
+        }
         const TelegramDocument& document_;
         bool owns_ = false;
     };
@@ -99,7 +113,9 @@ class TelegramDocument {
     // threads still run, as shutdown does: they then report to no one.
     void setView(PracticeView* view);
     void setScoring(ScoringSink* scoring);
-    PracticeView& view() const { return *view_.load(std::memory_order_acquire); }
+    // The view as the engine reports to it: a report made under the document lock is held
+    // until the outermost release has published the change, and made after it.
+    PracticeView& view() const { return toldView_; }
     ScoringSink& scoring() const { return *scoring_; }
 
     // Held by callers that need several operations to act on one consistent document.
@@ -158,7 +174,8 @@ class TelegramDocument {
     PageLabels pageLabels();
     void refreshPageLabels();
 
-    PracticeSnapshot snapshot() const;
+    // The latest published snapshot; takes no document lock.
+    SharedSnapshot snapshot() const;
 
     // The result card hand-over. A completed telegram's result stays pending until it is
     // dismissed; the consumer handles no keying event meanwhile.
@@ -199,6 +216,40 @@ class TelegramDocument {
     void showPlaybackMessage(int run, const std::u16string& text);
 
   private:
+    // Holds the view's reports made under the lock for the outermost release.
+    class ToldView final : public PracticeView {
+      public:
+        explicit ToldView(const TelegramDocument& document) : document_(document) {}
+        void showMessage(const std::u16string& text) override;
+        void inputPaperChanged() override;
+        void papersChanged() override;
+        void pageLabelsChanged(const PageLabels& labels) override;
+        void judgementLineChanged(const std::u16string& text) override;
+        void statusLinesChanged(const std::u16string& line1, const std::u16string& line2) override;
+        void scoreLineChanged(const std::u16string& text) override;
+        void resultLabelChanged(const std::u16string& text) override;
+        void languageChanged(bool latin) override;
+        void speedChanged(int wpm) override;
+        void pauseChanged(bool paused) override;
+        void sendModeChanged(bool send) override;
+        void levelChanged(int level) override;
+        void keyTypeChanged(const std::u16string& label) override;
+        void messageBox(const std::u16string& title, const std::u16string& text,
+                        MessageIcon icon) override;
+        void telegramResultReady(const TelegramResult& result) override;
+        bool dismissesResultsItself() const override;
+
+      private:
+        void tell(std::function<void(PracticeView&)> report);
+        const TelegramDocument& document_;
+    };
+    PracticeView& target() const { return *view_.load(std::memory_order_acquire); }
+    bool heldHere() const {
+        return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
+    Lock writeLock() { return Lock(*this, Lock::Write::Yes); }
+    void publishLocked() const;
+
     struct Cache {
         int telegramNumber = -1;
         int setGeneration = -1;
@@ -262,10 +313,16 @@ class TelegramDocument {
     NullScoring nullScoring_;
     PracticeView nullView_;
     std::atomic<PracticeView*> view_{&nullView_};
+    mutable ToldView toldView_{*this};
     ScoringSink* scoring_ = &nullScoring_;
 
     mutable std::recursive_mutex mutex_;
-    mutable int lockDepth_ = 0;  // under mutex_
+    mutable int lockDepth_ = 0;                     // under mutex_
+    mutable std::atomic<std::thread::id> owner_{};  // the holder of mutex_
+    mutable bool changed_ = false;                  // under mutex_: publish at the release
+    mutable std::vector<std::function<void(PracticeView&)>> told_;  // under mutex_
+    mutable std::mutex publishMutex_;                               // only for the swap
+    mutable SharedSnapshot published_;                              // under publishMutex_
     mutable std::atomic<bool> spaceExpected_{false};
     std::atomic<bool> latinMode_{false};
     bool setActive_ = false;

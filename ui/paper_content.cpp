@@ -27,7 +27,7 @@ PaperContent paperContent(PaperKind kind, const TelegramModel& model,
 
 PaperContent paperContent(const PracticeSnapshot& snapshot, const PracticeSettings& settings,
                           PaperKind kind) {
-    return paperContent(kind, snapshot.model, snapshot.progress, snapshot.position,
+    return paperContent(kind, *snapshot.model, snapshot.progress, snapshot.position,
                         snapshot.latinMode, settings);
 }
 

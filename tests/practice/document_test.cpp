@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -8,6 +10,8 @@
 
 namespace quorvel {
 namespace {
+
+using namespace std::chrono_literals;
 
 // Counts what scoring was told, to check the document's calls into it.
 struct CountingScoring : ScoringSink {
@@ -115,6 +119,33 @@ TEST_F(DocumentTest, PageLabelsCountEveryTelegramOfTheSet) {
     EXPECT_EQ(doc.totalPages(), 2);
 }
 
+// The view hears of a change only once the published snapshot shows it, and with the lock
+// free: a report may read the document from any thread.
+TEST_F(DocumentTest, ViewIsToldAfterTheChangeIsPublishedAndWithTheLockFree) {
+    struct ReadingView : PracticeView {
+        explicit ReadingView(TelegramDocument& d) : doc(d) {}
+        void inputPaperChanged() override {
+            seen.push_back(doc.snapshot()->progress.sections[Text].enteredText);
+            others.push_back(std::async(std::launch::async, [this] { return doc.section(); }));
+            // Hang guard only: the lock is free at once unless the report came under it.
+            if (others.back().wait_for(10s) != std::future_status::ready)
+                underLock = true;
+        }
+        TelegramDocument& doc;
+        std::vector<std::u16string> seen;
+        std::vector<std::future<int>> others;
+        bool underLock = false;
+    };
+    doc.installSet({japanese(u"イロ")}, false);
+    keyJapaneseHead();
+    ReadingView reading(doc);
+    doc.setView(&reading);
+    enter(u"イロ");
+    doc.setView(&view);
+    EXPECT_FALSE(reading.underLock);
+    EXPECT_EQ(reading.seen, (std::vector<std::u16string>{u"イ", u"イロ"}));
+}
+
 TEST_F(DocumentTest, CursorTurnsThePageWhenItEntersANewOne) {
     doc.installSet({japanese(std::u16string(120, u'イ')), japanese(std::u16string(60, u'イ'))},
                    false);
@@ -218,16 +249,16 @@ TEST_F(DocumentTest, PagingDuringAReceiveRunOnlyBrowses) {
     EXPECT_EQ(doc.telegramNumber(), 1);
     EXPECT_EQ(doc.section(), Text);
     EXPECT_TRUE(doc.pageFollow());
-    PracticeSnapshot shown = doc.snapshot();
+    PracticeSnapshot shown = *doc.snapshot();
     EXPECT_EQ(shown.position.telegramNumber, 2);
-    EXPECT_EQ(shown.model.text(), u"ヨタ");
+    EXPECT_EQ(shown.model->text(), u"ヨタ");
     EXPECT_EQ(shown.progress, TelegramProgress{});
     EXPECT_EQ(view.lastLabels.centre.substr(0, 3), u"2通目");
     doc.nextPage();  // the last page of the set: nothing
-    EXPECT_EQ(doc.snapshot().position.telegramNumber, 2);
+    EXPECT_EQ(doc.snapshot()->position.telegramNumber, 2);
 
     doc.enterCharacter(u'カ');
-    shown = doc.snapshot();
+    shown = *doc.snapshot();
     EXPECT_EQ(shown.position.telegramNumber, 1);
     EXPECT_EQ(shown.progress.sections[Text].enteredText, u"カ");
     EXPECT_EQ(shown.progress.sections[Text].judgementMarks, u"1");
