@@ -76,7 +76,14 @@ void TelegramDocument::ToldView::papersChanged() {
     tell([](PracticeView& v) { v.papersChanged(); });
 }
 void TelegramDocument::ToldView::pageLabelsChanged(const PageLabels& labels) {
-    tell([labels](PracticeView& v) { v.pageLabelsChanged(labels); });
+    if (!document_.heldHere()) {
+        document_.target().pageLabelsChanged(labels);
+        return;
+    }
+    // The labels published at the release, not these: a report made late, after another
+    // thread's change, then never puts older labels back.
+    const TelegramDocument& d = document_;
+    d.told_.push_back([&d](PracticeView& v) { v.pageLabelsChanged(d.snapshot()->labels); });
 }
 void TelegramDocument::ToldView::judgementLineChanged(const std::u16string& text) {
     tell([text](PracticeView& v) { v.judgementLineChanged(text); });
