@@ -58,7 +58,7 @@ void KeyingDecoder::decodeCharacter(std::string_view code) {
             return;
         }
         if (code == kSignalAR) {
-            const int textEnd = textLength(document_.field(document_.currentIndex(), Text));
+            const int textEnd = document_.fieldLength(document_.currentIndex(), Text);
             if (document_.section() == Text && document_.textCursor() >= textEnd)
                 endOfTelegram(lock);
             else
@@ -90,7 +90,7 @@ void KeyingDecoder::decodeCharacter(std::string_view code) {
         return;
     }
     if (code == kSignalVE) {
-        const int modelLength = textLength(document_.model().text());
+        const int modelLength = document_.modelLength(Text);
         if (document_.section() == Text && document_.textCursor() >= modelLength)
             endOfTelegram(lock);
         else if (goOn())
@@ -101,10 +101,8 @@ void KeyingDecoder::decodeCharacter(std::string_view code) {
 }
 
 void KeyingDecoder::skipCompleteSections() {
-    const TelegramModel model = document_.model();
     int section = document_.section();
-    while (section < Text && document_.sectionPosition(section) >=
-                                 textLength(model.fields[static_cast<std::size_t>(section)]))
+    while (section < Text && document_.sectionPosition(section) >= document_.modelLength(section))
         ++section;
     if (section != document_.section())
         document_.setSection(section);
@@ -115,10 +113,10 @@ void KeyingDecoder::separator() {
     const int section = document_.section();
     int next = -1;
     if (section == Preamble &&
-        document_.sectionPosition(Preamble) >= textLength(document_.field(index, Preamble)))
+        document_.sectionPosition(Preamble) >= document_.fieldLength(index, Preamble))
         next = Address;
     else if (section == Address &&
-             document_.sectionPosition(Address) >= textLength(document_.field(index, Address)))
+             document_.sectionPosition(Address) >= document_.fieldLength(index, Address))
         next = Text;
     if (next < 0) {
         misplaced();

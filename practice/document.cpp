@@ -255,6 +255,22 @@ std::u16string TelegramDocument::field(int index, int n) const {
     return (*set)[static_cast<std::size_t>(index)].field(n);
 }
 
+int TelegramDocument::fieldLength(int index, int n) const {
+    if (n < 0 || n >= kSectionCount)
+        return 0;
+    const SharedTelegramList set = currentSet();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return 0;
+    return textLength((*set)[static_cast<std::size_t>(index)].field(n));
+}
+
+int TelegramDocument::modelLength(int section) const {
+    if (section < 0 || section >= kSectionCount)
+        return 0;
+    Lock l = lock();
+    return textLength(cachedModel().fields[static_cast<std::size_t>(section)]);
+}
+
 std::shared_ptr<const TelegramModel> TelegramDocument::cachedModelPtr() const {
     const bool latin = latinMode();
     if (!cache_.model || cache_.telegramNumber != pos_.telegramNumber ||

@@ -148,6 +148,9 @@ class TelegramDocument {
     int telegramCount() const;
     int currentIndex() const;
     std::u16string field(int index, int n) const;
+    // Lengths without a copy: the decoder asks them on every character.
+    int fieldLength(int index, int n) const;
+    int modelLength(int section) const;
     TelegramRecord record(int index) const;
     // The installed set, or the samples of the language while none is active. A reader keeps
     // it alive however often the set is replaced meanwhile.
