@@ -25,7 +25,7 @@ TelegramReport telegramReport(const PracticeSnapshot& snapshot) {
     const TelegramProgress& progress = snapshot.progress;
     auto add = [&](int s) {
         const auto i = static_cast<std::size_t>(s);
-        report.sections.push_back({s, model.fields[i], progress.sections[i].enteredText,
+        report.sections.push_back({s, model.field(s), progress.sections[i].enteredText,
                                    progress.sections[i].judgementMarks});
     };
     if (snapshot.latinMode)

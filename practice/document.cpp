@@ -12,7 +12,32 @@ int pagesFor(int characters, int capacity) {
     return std::max(1, (characters + capacity - 1) / capacity);
 }
 
+// Compared a slice at a time, so a long text never has a second whole copy even briefly.
+bool formIsSource(const std::u16string& source, bool latin) {
+    constexpr std::size_t kSlice = 4096;
+    const std::u16string_view all(source);
+    for (std::size_t at = 0; at < all.size(); at += kSlice) {
+        const std::u16string_view slice = all.substr(at, kSlice);
+        if (toPracticeForm(slice, latin) != slice)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+const std::u16string& TelegramModel::field(int section) const {
+    static const std::u16string kEmpty;
+    if (section < 0 || section >= kSectionCount)
+        return kEmpty;
+    const auto& form = fields_[static_cast<std::size_t>(section)];
+    return form ? *form : kEmpty;
+}
+
+void TelegramModel::setField(int section, std::shared_ptr<const std::u16string> form) {
+    if (section >= 0 && section < kSectionCount)
+        fields_[static_cast<std::size_t>(section)] = std::move(form);
+}
 
 TelegramDocument::TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags)
     : settings_(settings), flags_(flags) {
@@ -268,7 +293,7 @@ int TelegramDocument::modelLength(int section) const {
     if (section < 0 || section >= kSectionCount)
         return 0;
     Lock l = lock();
-    return textLength(cachedModel().fields[static_cast<std::size_t>(section)]);
+    return textLength(cachedModel().field(section));
 }
 
 std::shared_ptr<const TelegramModel> TelegramDocument::cachedModelPtr() const {
@@ -477,8 +502,14 @@ TelegramModel TelegramDocument::modelOf(int index) const {
     if (index < 0 || index >= static_cast<int>(set->size()))
         return m;
     const TelegramRecord& r = (*set)[static_cast<std::size_t>(index)];
-    for (int s = 0; s < kSectionCount; ++s)
-        m.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latinMode());
+    const bool latin = latinMode();
+    for (int s = 0; s < kSectionCount; ++s) {
+        const std::u16string& source = r.field(s);
+        if (formIsSource(source, latin))
+            m.setField(s, std::shared_ptr<const std::u16string>(set, &source));
+        else
+            m.setField(s, std::make_shared<const std::u16string>(toPracticeForm(source, latin)));
+    }
     return m;
 }
 
@@ -806,8 +837,7 @@ void TelegramDocument::enterCharacter(char16_t c) {
     if (!latin) {
         // An empty or already complete section would otherwise hold the cursor for ever.
         while (pos_.section < Text &&
-               sectionPosition(pos_.section) >=
-                   textLength(cachedModel().fields[static_cast<std::size_t>(pos_.section)]))
+               sectionPosition(pos_.section) >= textLength(cachedModel().field(pos_.section)))
             pos_.section += 1;
     }
     if (pos_.section < Text)
@@ -822,7 +852,7 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
         return;
     // Held, not copied: the cache may move on while scoring reports, the model stays.
     const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
-    const std::u16string& model = held->fields[static_cast<std::size_t>(section)];
+    const std::u16string& model = held->field(section);
     SectionProgress& sp = live().sections[static_cast<std::size_t>(section)];
     const int len = textLength(model);
     int p = sectionPosition(section);

@@ -44,10 +44,16 @@ struct PracticePosition {
     int setGeneration = 0;
 };
 
-// Practice forms of the current telegram's six fields.
-struct TelegramModel {
-    std::array<std::u16string, kSectionCount> fields;
-    const std::u16string& text() const { return fields[Text]; }
+// Practice forms of the current telegram's six fields. A field whose practice form is its own
+// source (a Latin text, as a rule) is the set's string, shared rather than copied.
+class TelegramModel {
+  public:
+    const std::u16string& field(int section) const;
+    const std::u16string& text() const { return field(Text); }
+    void setField(int section, std::shared_ptr<const std::u16string> form);
+
+  private:
+    std::array<std::shared_ptr<const std::u16string>, kSectionCount> fields_;
 };
 
 // A blank of a Latin model: a space or a tab, filled in by the document itself.
