@@ -1,6 +1,7 @@
 #include "practice/document.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "morse/code_tables.h"
 #include "storage/text_util.h"
@@ -57,26 +58,25 @@ bool TelegramDocument::goOn() const {
 }
 
 void TelegramDocument::Lock::lock() {
+    // Taken twice by one thread it would deadlock: fail at once instead.
+    if (document_.heldHere())
+        std::abort();
     document_.mutex_.lock();
-    if (document_.lockDepth_++ == 0)
-        document_.owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    document_.owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     owns_ = true;
 }
 
 void TelegramDocument::Lock::unlock() {
     const TelegramDocument& d = document_;
     std::vector<std::function<void(PracticeView&)>> told;
-    if (d.lockDepth_ == 1) {
-        // Computed while still at depth 1: the helpers they call lock again without publishing.
-        d.spaceExpected_.store(d.spaceExpectedLocked(), std::memory_order_release);
-        if (d.changed_) {
-            d.publishLocked();
-            d.changed_ = false;
-        }
-        told.swap(d.told_);
-        d.owner_.store(std::thread::id{}, std::memory_order_relaxed);
+    d.spaceExpected_.store(d.spaceExpectedLocked(), std::memory_order_release);
+    d.telegramNumber_.store(d.pos_.telegramNumber, std::memory_order_release);
+    if (d.changed_) {
+        d.publishLocked();
+        d.changed_ = false;
     }
-    --d.lockDepth_;
+    told.swap(d.told_);
+    d.owner_.store(std::thread::id{}, std::memory_order_relaxed);
     owns_ = false;
     d.mutex_.unlock();
     // Published first: a view that reads the snapshot on a report finds what it reports.
@@ -163,14 +163,14 @@ bool TelegramDocument::spaceExpectedLocked() const {
     const int section = pos_.section;
     int position = 0;
     if (section == Preamble || section == Address)
-        position = sectionPosition(section);
+        position = sectionPositionLocked(section);
     else if (section == Text)
         position = pos_.textCursor;
     else
         return false;
     // Read in place: no copy of the field on every release of the lock.
-    const SharedTelegramList set = currentSet();
-    const auto index = static_cast<std::size_t>(currentIndex());
+    const SharedTelegramList set = currentSetLocked();
+    const auto index = static_cast<std::size_t>(currentIndexLocked());
     if (!set || index >= set->size())
         return false;
     const std::u16string& field = (*set)[index].field(section);
@@ -224,7 +224,7 @@ void TelegramDocument::setSection(int section) {
 void TelegramDocument::setPage(int page) {
     Lock l = writeLock();
     pos_.page = page;
-    clampPage();
+    clampPageLocked();
 }
 
 void TelegramDocument::setPageFollow(bool follow) {
@@ -239,51 +239,48 @@ void TelegramDocument::setTelegramFinished(bool finished) {
 
 // --- telegrams ---------------------------------------------------------------------------
 
-SharedTelegramList TelegramDocument::currentSet() const {
-    Lock l = lock();
+SharedTelegramList TelegramDocument::currentSetLocked() const {
     if (setActive_ && set_)
         return set_;
     // The samples are static; alias them without ownership.
     return SharedTelegramList(SharedTelegramList{}, &builtInSamples(latinMode()));
 }
 
-int TelegramDocument::telegramCount() const {
-    Lock l = lock();
+int TelegramDocument::telegramCountLocked() const {
     if (!setActive_ || !set_)
         return 2;
     return std::max(1, static_cast<int>(set_->size()));
 }
 
-int TelegramDocument::currentIndex() const {
-    Lock l = lock();
+int TelegramDocument::currentIndexLocked() const {
     if (pos_.telegramNumber < 1)
         return 0;
-    const int count = telegramCount();
+    const int count = telegramCountLocked();
     return pos_.telegramNumber <= count ? pos_.telegramNumber - 1 : count - 1;
 }
 
 TelegramRecord TelegramDocument::record(int index) const {
     Lock l = lock();
-    const SharedTelegramList set = currentSet();
+    const SharedTelegramList set = currentSetLocked();
     if (index < 0 || index >= static_cast<int>(set->size()))
         return {};
     return (*set)[static_cast<std::size_t>(index)];
 }
 
-std::u16string TelegramDocument::field(int index, int n) const {
+std::u16string TelegramDocument::fieldLocked(int index, int n) const {
     if (n < 0 || n >= kSectionCount)
         return {};
     // Only the field: the record's other fields may be as long as a whole text.
-    const SharedTelegramList set = currentSet();
+    const SharedTelegramList set = currentSetLocked();
     if (index < 0 || index >= static_cast<int>(set->size()))
         return {};
     return (*set)[static_cast<std::size_t>(index)].field(n);
 }
 
-int TelegramDocument::fieldLength(int index, int n) const {
+int TelegramDocument::fieldLengthLocked(int index, int n) const {
     if (n < 0 || n >= kSectionCount)
         return 0;
-    const SharedTelegramList set = currentSet();
+    const SharedTelegramList set = currentSetLocked();
     if (index < 0 || index >= static_cast<int>(set->size()))
         return 0;
     return textLength((*set)[static_cast<std::size_t>(index)].field(n));
@@ -300,7 +297,7 @@ std::shared_ptr<const TelegramModel> TelegramDocument::cachedModelPtr() const {
     const bool latin = latinMode();
     if (!cache_.model || cache_.telegramNumber != pos_.telegramNumber ||
         cache_.setGeneration != pos_.setGeneration || cache_.latin != latin) {
-        cache_.model = std::make_shared<const TelegramModel>(modelOf(currentIndex()));
+        cache_.model = std::make_shared<const TelegramModel>(modelOf(currentIndexLocked()));
         cache_.telegramNumber = pos_.telegramNumber;
         cache_.setGeneration = pos_.setGeneration;
         cache_.latin = latin;
@@ -317,12 +314,12 @@ TelegramModel TelegramDocument::model() {
 
 TelegramProgress& TelegramDocument::live() {
     rebuildSavedIfNeeded();
-    return saved_[static_cast<std::size_t>(currentIndex())];
+    return saved_[static_cast<std::size_t>(currentIndexLocked())];
 }
 
 const TelegramProgress& TelegramDocument::live() const {
     static const TelegramProgress kNone;
-    const auto i = static_cast<std::size_t>(currentIndex());
+    const auto i = static_cast<std::size_t>(currentIndexLocked());
     return i < saved_.size() ? saved_[i] : kNone;
 }
 
@@ -331,15 +328,13 @@ TelegramProgress TelegramDocument::progress() const {
     return live();
 }
 
-TelegramProgress TelegramDocument::savedProgress(int index) const {
-    Lock l = lock();
+TelegramProgress TelegramDocument::savedProgressLocked(int index) const {
     if (index < 0 || index >= static_cast<int>(saved_.size()))
         return {};
     return saved_[static_cast<std::size_t>(index)];
 }
 
-int TelegramDocument::sectionPosition(int section) const {
-    Lock l = lock();
+int TelegramDocument::sectionPositionLocked(int section) const {
     if (section < 0 || section >= kSectionCount)
         return 0;
     const auto& marks = live().sections[static_cast<std::size_t>(section)].judgementMarks;
@@ -349,7 +344,7 @@ int TelegramDocument::sectionPosition(int section) const {
 }
 
 void TelegramDocument::rebuildSavedIfNeeded() {
-    const auto count = static_cast<std::size_t>(telegramCount());
+    const auto count = static_cast<std::size_t>(telegramCountLocked());
     if (saved_.size() != count) {
         saved_.assign(count, TelegramProgress{});
         pages_.setGeneration = -1;
@@ -358,19 +353,16 @@ void TelegramDocument::rebuildSavedIfNeeded() {
 
 // The current telegram's progress is kept in place, so saving and loading only make sure
 // there is a place for every telegram of the set.
-void TelegramDocument::saveProgress() {
-    Lock l = writeLock();
+void TelegramDocument::saveProgressLocked() {
     rebuildSavedIfNeeded();
 }
 
-void TelegramDocument::loadProgress() {
-    Lock l = writeLock();
+void TelegramDocument::loadProgressLocked() {
     rebuildSavedIfNeeded();
 }
 
-void TelegramDocument::clearAllProgress() {
-    Lock l = writeLock();
-    const auto count = static_cast<std::size_t>(telegramCount());
+void TelegramDocument::clearAllProgressLocked() {
+    const auto count = static_cast<std::size_t>(telegramCountLocked());
     saved_.assign(count, TelegramProgress{});
     // The model's pages stay those of the set; only the entries' are gone.
     if (pages_.modelPages.size() == count)
@@ -383,11 +375,11 @@ void TelegramDocument::clearAllProgress() {
 
 void TelegramDocument::ensurePages() const {
     const bool latin = latinMode();
-    const int count = telegramCount();
+    const int count = telegramCountLocked();
     if (pages_.setGeneration != pos_.setGeneration || pages_.latin != latin ||
         static_cast<int>(pages_.modelPages.size()) != count) {
-        const SharedTelegramList set = currentSet();
-        const auto current = static_cast<std::size_t>(currentIndex());
+        const SharedTelegramList set = currentSetLocked();
+        const auto current = static_cast<std::size_t>(currentIndexLocked());
         pages_.modelPages.assign(static_cast<std::size_t>(count), 1);
         for (std::size_t i = 0; i < pages_.modelPages.size() && i < set->size(); ++i) {
             // The current telegram's form is at hand; another's is made and dropped at once.
@@ -412,7 +404,7 @@ void TelegramDocument::resetPageSums() const {
 const TelegramDocument::SetPages& TelegramDocument::syncedPages() const {
     ensurePages();
     // Only the telegram being keyed changes its count, and only while it is current.
-    const int current = currentIndex();
+    const int current = currentIndexLocked();
     for (int i : {pages_.lastCurrent, current})
         if (i >= 0)
             pages_.pages.set(static_cast<std::size_t>(i), telegramPagesOf(i));
@@ -431,13 +423,11 @@ int TelegramDocument::inputPagesOf(const TelegramProgress& progress) const {
     return pagesFor(textLength(progress.sections[Text].enteredText), pageCapacity());
 }
 
-int TelegramDocument::modelPages() {
-    Lock l = lock();
-    return modelPagesOf(currentIndex());
+int TelegramDocument::modelPagesLocked() {
+    return modelPagesOf(currentIndexLocked());
 }
 
-int TelegramDocument::inputPages() const {
-    Lock l = lock();
+int TelegramDocument::inputPagesLocked() const {
     return inputPagesOf(live());
 }
 
@@ -459,7 +449,8 @@ int TelegramDocument::totalPages() {
 
 int TelegramDocument::globalPage() {
     Lock l = lock();
-    return syncedPages().pages.before(static_cast<std::size_t>(currentIndex())) + pos_.page + 1;
+    return syncedPages().pages.before(static_cast<std::size_t>(currentIndexLocked())) + pos_.page +
+           1;
 }
 
 std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const {
@@ -471,16 +462,15 @@ std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const 
     return std::u16string(fieldText.substr(start, static_cast<std::size_t>(pageCapacity())));
 }
 
-void TelegramDocument::clampPage() {
-    Lock l = writeLock();
-    const int pages = std::max(modelPages(), inputPages());
+void TelegramDocument::clampPageLocked() {
+    const int pages = std::max(modelPagesLocked(), inputPagesLocked());
     pos_.page = std::clamp(pos_.page, 0, pages - 1);
 }
 
 PageLabels TelegramDocument::labelsOf() const {
     if (browse_)
         return labelsFor(browse_->telegramNumber - 1, browse_->page);
-    return labelsFor(currentIndex(), pos_.page);
+    return labelsFor(currentIndexLocked(), pos_.page);
 }
 
 PageLabels TelegramDocument::labelsFor(int index, int page) const {
@@ -498,7 +488,7 @@ PageLabels TelegramDocument::labelsFor(int index, int page) const {
 
 TelegramModel TelegramDocument::modelOf(int index) const {
     TelegramModel m;
-    const SharedTelegramList set = currentSet();
+    const SharedTelegramList set = currentSetLocked();
     if (index < 0 || index >= static_cast<int>(set->size()))
         return m;
     const TelegramRecord& r = (*set)[static_cast<std::size_t>(index)];
@@ -513,8 +503,7 @@ TelegramModel TelegramDocument::modelOf(int index) const {
     return m;
 }
 
-PageLabels TelegramDocument::pageLabels() {
-    Lock l = lock();
+PageLabels TelegramDocument::pageLabelsLocked() {
     return labelsOf();
 }
 
@@ -522,9 +511,9 @@ void TelegramDocument::publishLocked() const {
     auto s = std::make_shared<PracticeSnapshot>();
     s->latinMode = latinMode();
     s->setActive = setActive_;
-    s->set = currentSet();
+    s->set = currentSetLocked();
     s->position = pos_;
-    s->telegramCount = telegramCount();
+    s->telegramCount = telegramCountLocked();
     s->pageCapacity = pageCapacity();
     s->model = cachedModelPtr();
     s->progress = live();
@@ -533,7 +522,7 @@ void TelegramDocument::publishLocked() const {
         const int index = browse_->telegramNumber - 1;
         s->position.telegramNumber = browse_->telegramNumber;
         s->model = std::make_shared<const TelegramModel>(modelOf(index));
-        s->progress = savedProgress(index);
+        s->progress = savedProgressLocked(index);
     }
     if (browse_)
         s->position.page = browse_->page;
@@ -575,8 +564,8 @@ bool TelegramDocument::dismissResult() {
     resultPending_.store(false, std::memory_order_release);
     if (done.generation != generation_)
         return true;  // reset or replaced while the card was open: nothing to finish
-    if (done.telegramNumber < telegramCount())
-        advanceToTelegram(done.telegramNumber + 1);
+    if (done.telegramNumber < telegramCountLocked())
+        advanceToTelegramLocked(done.telegramNumber + 1);
     else
         finishSet();
     return true;
@@ -587,14 +576,13 @@ void TelegramDocument::finishSet() {
     pos_.pageFollow = false;
     scoring_->finishSet();
     view().showMessage(u"終了");
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
-void TelegramDocument::refreshPageLabels() {
-    Lock l = writeLock();
-    clampPage();
-    view().pageLabelsChanged(pageLabels());
+void TelegramDocument::refreshPageLabelsLocked() {
+    clampPageLocked();
+    view().pageLabelsChanged(pageLabelsLocked());
 }
 
 void TelegramDocument::repaintBoth() {
@@ -618,7 +606,7 @@ bool TelegramDocument::browse(int step) {
         b.page = telegramPagesOf(b.telegramNumber - 1) - 1;
     } else if (step > 0 && b.page + 1 < pages) {
         b.page += 1;
-    } else if (step > 0 && b.telegramNumber < telegramCount()) {
+    } else if (step > 0 && b.telegramNumber < telegramCountLocked()) {
         b.telegramNumber += 1;
         b.page = 0;
     } else {
@@ -638,17 +626,17 @@ void TelegramDocument::adoptBrowse() {
     browse_.reset();
     if (b.telegramNumber != pos_.telegramNumber) {
         pos_.telegramNumber = b.telegramNumber;
-        loadProgress();
+        loadProgressLocked();
     }
     pos_.page = b.page;
 }
 
 void TelegramDocument::previousPage() {
     Lock l = writeLock();
-    saveProgress();
+    saveProgressLocked();
     if (receiving()) {
         if (browse(-1)) {
-            refreshPageLabels();
+            refreshPageLabelsLocked();
             repaintBoth();
         }
         return;
@@ -658,61 +646,61 @@ void TelegramDocument::previousPage() {
         pos_.page -= 1;
     } else if (pos_.telegramNumber >= 2) {
         pos_.telegramNumber -= 1;
-        loadProgress();
-        pos_.page = std::max(modelPages(), inputPages()) - 1;
+        loadProgressLocked();
+        pos_.page = std::max(modelPagesLocked(), inputPagesLocked()) - 1;
     } else {
         return;
     }
     pos_.pageFollow = false;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::nextPage() {
     Lock l = writeLock();
-    saveProgress();
+    saveProgressLocked();
     if (receiving()) {
         if (browse(+1)) {
-            refreshPageLabels();
+            refreshPageLabelsLocked();
             repaintBoth();
         }
         return;
     }
     adoptBrowse();
-    if (pos_.page + 1 < std::max(modelPages(), inputPages())) {
+    if (pos_.page + 1 < std::max(modelPagesLocked(), inputPagesLocked())) {
         pos_.page += 1;
-    } else if (pos_.telegramNumber < telegramCount()) {
+    } else if (pos_.telegramNumber < telegramCountLocked()) {
         pos_.telegramNumber += 1;
-        loadProgress();
+        loadProgressLocked();
         pos_.page = 0;
     } else {
         return;
     }
     pos_.pageFollow = false;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::nextTelegram() {
     Lock l = writeLock();
     browse_.reset();
-    saveProgress();
+    saveProgressLocked();
     scoring_->clearTelegramScore();
     pos_.section = 0;
     pos_.textCursor = 0;
     pos_.page = 0;
     pos_.pageFollow = true;
-    if (pos_.telegramNumber < telegramCount())
+    if (pos_.telegramNumber < telegramCountLocked())
         pos_.telegramNumber += 1;
-    loadProgress();
-    refreshPageLabels();
+    loadProgressLocked();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::reset() {
     Lock l = writeLock();
     startNewPractice();
-    clearAllProgress();
+    clearAllProgressLocked();
     scoring_->resetScores();
     pos_.telegramNumber = 1;
     pos_.pageFollow = true;
@@ -722,11 +710,15 @@ void TelegramDocument::reset() {
     pos_.telegramFinished = false;
     view().showMessage(u"");
     repaintBoth();
-    refreshPageLabels();
+    refreshPageLabelsLocked();
 }
 
 void TelegramDocument::switchLanguage(bool latin) {
     Lock l = writeLock();
+    switchLanguageLocked(latin);
+}
+
+void TelegramDocument::switchLanguageLocked(bool latin) {
     startNewPractice();
     latinMode_.store(latin, std::memory_order_relaxed);
     pos_.telegramNumber = 1;
@@ -735,12 +727,12 @@ void TelegramDocument::switchLanguage(bool latin) {
     pos_.page = 0;
     // The progress belongs to the other language's telegrams: drop it all, so no Japanese
     // entry is shown on a Latin telegram (or the reverse) after paging.
-    clearAllProgress();
+    clearAllProgressLocked();
     pos_.setGeneration += 1;
     pos_.section = 0;
     pos_.textCursor = 0;
     pos_.telegramFinished = false;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
@@ -749,6 +741,24 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
         return false;
     auto set = std::make_shared<const TelegramList>(std::move(records));
     Lock l = writeLock();
+    installSetLocked(std::move(set), latin);
+    return true;
+}
+
+bool TelegramDocument::installFileSet(TelegramList records, bool latin) {
+    if (records.empty())
+        return false;
+    auto set = std::make_shared<const TelegramList>(std::move(records));
+    Lock l = writeLock();
+    if (!latin && latinMode()) {
+        switchLanguageLocked(false);
+        view().languageChanged(false);
+    }
+    installSetLocked(std::move(set), latin);
+    return true;
+}
+
+void TelegramDocument::installSetLocked(SharedTelegramList set, bool latin) {
     startNewPractice();
     set_ = std::move(set);
     setActive_ = true;
@@ -757,33 +767,31 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
         latinMode_.store(true, std::memory_order_relaxed);
         view().languageChanged(true);
     }
-    clearAllProgress();
+    clearAllProgressLocked();
     pos_.telegramNumber = 1;
     pos_.section = 0;
     pos_.textCursor = 0;
     pos_.page = 0;
     pos_.telegramFinished = false;
-    loadProgress();
-    refreshPageLabels();
+    loadProgressLocked();
+    refreshPageLabelsLocked();
     repaintBoth();
-    return true;
 }
 
-void TelegramDocument::advanceToTelegram(int number) {
-    Lock l = writeLock();
+void TelegramDocument::advanceToTelegramLocked(int number) {
     browse_.reset();
-    number = std::clamp(number, 1, telegramCount());
+    number = std::clamp(number, 1, telegramCountLocked());
     if (number != pos_.telegramNumber) {
-        saveProgress();
+        saveProgressLocked();
         scoring_->clearTelegramScore();
         pos_.section = 0;
         pos_.textCursor = 0;
         pos_.pageFollow = true;
         pos_.telegramNumber = number;
-        loadProgress();
+        loadProgressLocked();
     }
     pos_.page = 0;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
@@ -793,13 +801,13 @@ void TelegramDocument::enterPlaybackBlank(int run, const std::function<bool()>& 
     Lock l = writeLock();
     const bool expected = spaceExpected && spaceExpected();
     if (expected && flags_.runCurrent(run))
-        enterCharacter(u' ');
+        enterCharacterLocked(u' ');
 }
 
 void TelegramDocument::showPlaybackTelegram(int run, int number) {
     Lock l = writeLock();
     if (flags_.runCurrent(run))
-        advanceToTelegram(number);
+        advanceToTelegramLocked(number);
 }
 
 void TelegramDocument::showPlaybackMessage(int run, const std::u16string& text) {
@@ -822,8 +830,7 @@ void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t 
     }
 }
 
-void TelegramDocument::enterCharacter(char16_t c) {
-    Lock l = writeLock();
+void TelegramDocument::enterCharacterLocked(char16_t c) {
     if (pos_.telegramFinished)
         return;
     if (browse_) {
@@ -837,7 +844,7 @@ void TelegramDocument::enterCharacter(char16_t c) {
     if (!latin) {
         // An empty or already complete section would otherwise hold the cursor for ever.
         while (pos_.section < Text &&
-               sectionPosition(pos_.section) >= textLength(cachedModel().field(pos_.section)))
+               sectionPositionLocked(pos_.section) >= textLength(cachedModel().field(pos_.section)))
             pos_.section += 1;
     }
     if (pos_.section < Text)
@@ -855,7 +862,7 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
     const std::u16string& model = held->field(section);
     SectionProgress& sp = live().sections[static_cast<std::size_t>(section)];
     const int len = textLength(model);
-    int p = sectionPosition(section);
+    int p = sectionPositionLocked(section);
     bool entered = false;
 
     if (latin && !isModelBlank(c)) {
@@ -876,10 +883,10 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
     }
     if (!entered)
         return;
-    saveProgress();
+    saveProgressLocked();
     view().inputPaperChanged();
-    refreshPageLabels();
-    if (!latin && sectionPosition(section) >= len)
+    refreshPageLabelsLocked();
+    if (!latin && sectionPositionLocked(section) >= len)
         pos_.section = section + 1;
 }
 
@@ -909,7 +916,7 @@ void TelegramDocument::enterInText(char16_t c) {
             scoring_->scoreCharacter(u' ', u' ', true);
             entered = true;
             pos_.textCursor += 1;
-            followCursor(len);
+            followCursorLocked(len);
         }
     }
     if (pos_.textCursor < len) {
@@ -921,18 +928,17 @@ void TelegramDocument::enterInText(char16_t c) {
         entered = true;
         if (correct || goOn()) {
             pos_.textCursor += 1;
-            followCursor(len);
+            followCursorLocked(len);
         }
     }
     if (!entered)
         return;
-    saveProgress();
+    saveProgressLocked();
     view().inputPaperChanged();
-    refreshPageLabels();
+    refreshPageLabelsLocked();
 }
 
-void TelegramDocument::followCursor(int modelLength) {
-    Lock l = writeLock();
+void TelegramDocument::followCursorLocked(int modelLength) {
     if (!pos_.pageFollow)
         return;
     const int c = pos_.textCursor;
@@ -947,13 +953,12 @@ void TelegramDocument::followCursor(int modelLength) {
         pos_.page = (c - 1) / capacity;
     }
     if (pos_.page != before) {
-        refreshPageLabels();
+        refreshPageLabelsLocked();
         repaintBoth();
     }
 }
 
-void TelegramDocument::stepBack() {
-    Lock l = writeLock();
+void TelegramDocument::stepBackLocked() {
     if (!goOn())
         return;
     if (pos_.section < Text) {
@@ -976,10 +981,107 @@ void TelegramDocument::stepBack() {
         if (pos_.pageFollow)
             pos_.page = pos_.textCursor / pageCapacity();
     }
-    saveProgress();
-    refreshPageLabels();
+    saveProgressLocked();
+    refreshPageLabelsLocked();
     repaintBoth();
     view().showMessage(u"訂正：3文字戻しました");
+}
+
+// --- public entries: one hold of the lock each ------------------------------------------
+
+SharedTelegramList TelegramDocument::currentSet() const {
+    Lock l = lock();
+    return currentSetLocked();
+}
+
+int TelegramDocument::telegramCount() const {
+    Lock l = lock();
+    return telegramCountLocked();
+}
+
+int TelegramDocument::currentIndex() const {
+    Lock l = lock();
+    return currentIndexLocked();
+}
+
+int TelegramDocument::fieldLength(int index, int n) const {
+    Lock l = lock();
+    return fieldLengthLocked(index, n);
+}
+
+std::u16string TelegramDocument::field(int index, int n) const {
+    Lock l = lock();
+    return fieldLocked(index, n);
+}
+
+int TelegramDocument::sectionPosition(int section) const {
+    Lock l = lock();
+    return sectionPositionLocked(section);
+}
+
+TelegramProgress TelegramDocument::savedProgress(int index) const {
+    Lock l = lock();
+    return savedProgressLocked(index);
+}
+
+void TelegramDocument::saveProgress() {
+    Lock l = writeLock();
+    saveProgressLocked();
+}
+
+void TelegramDocument::loadProgress() {
+    Lock l = writeLock();
+    loadProgressLocked();
+}
+
+void TelegramDocument::clearAllProgress() {
+    Lock l = writeLock();
+    clearAllProgressLocked();
+}
+
+int TelegramDocument::modelPages() {
+    Lock l = lock();
+    return modelPagesLocked();
+}
+
+int TelegramDocument::inputPages() const {
+    Lock l = lock();
+    return inputPagesLocked();
+}
+
+void TelegramDocument::clampPage() {
+    Lock l = writeLock();
+    clampPageLocked();
+}
+
+PageLabels TelegramDocument::pageLabels() {
+    Lock l = lock();
+    return pageLabelsLocked();
+}
+
+void TelegramDocument::refreshPageLabels() {
+    Lock l = writeLock();
+    refreshPageLabelsLocked();
+}
+
+void TelegramDocument::advanceToTelegram(int number) {
+    Lock l = writeLock();
+    advanceToTelegramLocked(number);
+}
+
+void TelegramDocument::enterCharacter(char16_t c) {
+    Lock l = writeLock();
+    enterCharacterLocked(c);
+}
+
+void TelegramDocument::followCursor(int modelLength) {
+    Lock l = writeLock();
+    followCursorLocked(modelLength);
+}
+
+void TelegramDocument::stepBack() {
+    Lock l = writeLock();
+    stepBackLocked();
 }
 
 }  // namespace quorvel

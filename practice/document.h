@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -84,33 +85,6 @@ using SharedSnapshot = std::shared_ptr<const PracticeSnapshot>;
 
 class TelegramDocument {
   public:
-    // The document lock. Recursive; the outermost release publishes what lock-free readers
-    // need (spaceExpectedNow, the snapshot), so every change, by whichever operation, is
-    // published, and only then tells the view what the holder reported meanwhile.
-    class Lock {
-      public:
-        explicit Lock(const TelegramDocument& document) : document_(document) { lock(); }
-        ~Lock() {
-            if (owns_)
-                unlock();
-        }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-        void lock();
-        void unlock();
-
-      private:
-        friend class TelegramDocument;
-        enum class Write { Yes };
-        // A holder that changes the document: its release publishes a new snapshot.
-        Lock(const TelegramDocument& document, Write) : document_(document) {
-            lock();
-            document_.changed_ = true;
-        }
-        const TelegramDocument& document_;
-        bool owns_ = false;
-    };
-
     TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags);
     TelegramDocument(const TelegramDocument&) = delete;
     TelegramDocument& operator=(const TelegramDocument&) = delete;
@@ -120,18 +94,18 @@ class TelegramDocument {
     void setView(PracticeView* view);
     void setScoring(ScoringSink* scoring);
     // The view as the engine reports to it: a report made under the document lock is held
-    // until the outermost release has published the change, and made after it.
+    // until the release has published the change, and made after it.
     PracticeView& view() const { return toldView_; }
     ScoringSink& scoring() const { return *scoring_; }
 
-    // Held by callers that need several operations to act on one consistent document.
-    Lock lock() const { return Lock(*this); }
-
     // Whether a Latin word gap would fill a blank of the model at the cursor, as of the last
-    // release of the lock. Takes no lock: the keying thread asks it on every sample of a pause.
+    // change. Takes no lock: the keying thread asks it on every sample of a pause.
     bool spaceExpectedNow() const { return spaceExpected_.load(std::memory_order_acquire); }
     // The same answer computed now, under the lock.
     bool spaceExpected() const;
+    // The practice's telegram number as of the last release (not the browsed one); takes no
+    // lock, so scoring may ask it while the document holds the lock to score.
+    int telegramNumberNow() const { return telegramNumber_.load(std::memory_order_acquire); }
 
     // State.
     bool latinMode() const { return latinMode_.load(std::memory_order_relaxed); }
@@ -210,11 +184,23 @@ class TelegramDocument {
     // Installs a loaded or generated set; latin switches the practice to Latin (a Japanese set
     // leaves the language as it is). An empty list changes nothing and returns false.
     bool installSet(TelegramList records, bool latin);
+    // The same for a set read from a file, which also switches a Latin practice to Japanese
+    // for a Japanese set: kana have no Latin codes, so it could not be keyed.
+    bool installFileSet(TelegramList records, bool latin);
     // Moves the practice to telegram `number` (1-based, clamped to the set): the current
     // telegram's progress saved, the telegram score cleared, the cursor at the start of
     // telegram `number`, page 0. Already there, only the page returns to 0. The playback and
     // the closing of a result card both use it, in either order.
     void advanceToTelegram(int number);
+
+    // The decoder's operations, each decided and applied under one hold of the lock.
+    // A word gap: a blank where the Latin model has one at the reception.
+    void enterWordGap();
+    void reportElement(char16_t mark, std::uint32_t durationMs, std::uint32_t time);
+    // One decoded character code, procedure signals included. When it completes the telegram,
+    // the result is held pending and returned, for the caller to report as a card after the
+    // release.
+    std::optional<TelegramResult> enterCode(std::string_view code);
 
     // A playback run's commands. Each carries its run and is dropped unless that run is still
     // the current one when the lock is held, so a playback that stalled anywhere in a step
@@ -225,7 +211,36 @@ class TelegramDocument {
     void showPlaybackMessage(int run, const std::u16string& text);
 
   private:
-    // Holds the view's reports made under the lock for the outermost release.
+    // The document lock, held once by each public operation and never taken again inside one.
+    // Its release publishes what lock-free readers need (spaceExpectedNow, the snapshot), so
+    // every change, by whichever operation, is published, and only then tells the view what the
+    // holder reported meanwhile.
+    class Lock {
+      public:
+        explicit Lock(const TelegramDocument& document) : document_(document) { lock(); }
+        ~Lock() {
+            if (owns_)
+                unlock();
+        }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        void lock();
+        void unlock();
+
+      private:
+        friend class TelegramDocument;
+        enum class Write { Yes };
+        // A holder that changes the document: its release publishes a new snapshot.
+        Lock(const TelegramDocument& document, Write) : document_(document) {
+            lock();
+            document_.changed_ = true;
+        }
+        const TelegramDocument& document_;
+        bool owns_ = false;
+    };
+
+    Lock lock() const { return Lock(*this); }
+    // Holds the view's reports made under the lock for its release.
     class ToldView final : public PracticeView {
       public:
         explicit ToldView(const TelegramDocument& document) : document_(document) {}
@@ -276,6 +291,12 @@ class TelegramDocument {
     };
 
     bool goOn() const;
+    // Parts of enterCode (document_decode.cpp).
+    void misplaced();
+    void skipCompleteSections();
+    void separator();
+    void pageTurnRequest();
+    TelegramResult endOfTelegram();
     struct PendingResult {
         int telegramNumber = 0;
         int generation = 0;
@@ -296,6 +317,28 @@ class TelegramDocument {
     TelegramModel modelOf(int index) const;
 
     bool spaceExpectedLocked() const;
+    // The bodies of the public entries, for callers already holding the lock.
+    SharedTelegramList currentSetLocked() const;
+    int telegramCountLocked() const;
+    int currentIndexLocked() const;
+    int fieldLengthLocked(int index, int n) const;
+    std::u16string fieldLocked(int index, int n) const;
+    int sectionPositionLocked(int section) const;
+    TelegramProgress savedProgressLocked(int index) const;
+    void saveProgressLocked();
+    void loadProgressLocked();
+    void clearAllProgressLocked();
+    int modelPagesLocked();
+    int inputPagesLocked() const;
+    void clampPageLocked();
+    PageLabels pageLabelsLocked();
+    void refreshPageLabelsLocked();
+    void advanceToTelegramLocked(int number);
+    void enterCharacterLocked(char16_t c);
+    void followCursorLocked(int modelLength);
+    void stepBackLocked();
+    void switchLanguageLocked(bool latin);
+    void installSetLocked(SharedTelegramList set, bool latin);
     const TelegramModel& cachedModel() const { return *cachedModelPtr(); }
     std::shared_ptr<const TelegramModel> cachedModelPtr() const;
     void rebuildSavedIfNeeded();
@@ -325,14 +368,14 @@ class TelegramDocument {
     mutable ToldView toldView_{*this};
     ScoringSink* scoring_ = &nullScoring_;
 
-    mutable std::recursive_mutex mutex_;
-    mutable int lockDepth_ = 0;                     // under mutex_
+    mutable std::mutex mutex_;
     mutable std::atomic<std::thread::id> owner_{};  // the holder of mutex_
     mutable bool changed_ = false;                  // under mutex_: publish at the release
     mutable std::vector<std::function<void(PracticeView&)>> told_;  // under mutex_
     mutable std::mutex publishMutex_;                               // only for the swap
     mutable SharedSnapshot published_;                              // under publishMutex_
     mutable std::atomic<bool> spaceExpected_{false};
+    mutable std::atomic<int> telegramNumber_{1};  // the practice's, as of the last release
     std::atomic<bool> latinMode_{false};
     bool setActive_ = false;
     SharedTelegramList set_;

@@ -453,7 +453,6 @@ TEST_F(DocumentTest, ConcurrentOperationsKeepTheDocumentConsistent) {
     playback.join();
     window.join();
 
-    auto l = doc.lock();
     const TelegramProgress p = doc.progress();
     for (const auto& s : p.sections)
         EXPECT_EQ(s.enteredText.size(), s.judgementMarks.size());
