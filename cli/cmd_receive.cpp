@@ -155,7 +155,7 @@ int runSimulated(const ReceiveOptions& o) {
             AudioFileOptions fo;
             fo.sampleRate = kAudioRate;
             fo.quality = quality;
-            describeTelegrams(*t.document().currentSet(), fo.title, fo.comment);
+            describeTelegrams(*t.snapshot()->set, fo.title, fo.comment);
             file = openAudioFile(o.audio, fo);
             // A long export can be stopped; the unfinished file is then not put in place.
             sim.setAudioSink([&](const float* samples, std::size_t frames) {
@@ -222,7 +222,7 @@ int runRealtime(const ReceiveOptions& o) {
     } else {
         // The end signal is decoded a character gap after the playback let go of it.
         waitUntil(std::chrono::milliseconds(10 * unit + 1000),
-                  [&] { return t.document().telegramFinished() || guard.interrupted(); });
+                  [&] { return t.snapshot()->position.telegramFinished || guard.interrupted(); });
     }
     t.rxStop();
     t.shutdown();

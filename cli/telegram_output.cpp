@@ -18,18 +18,17 @@ std::string utf8(const std::u16string& s) {
 
 }  // namespace
 
-TelegramReport currentTelegramReport(TelegramDocument& document) {
-    TelegramDocument::Lock lock = document.lock();
+TelegramReport telegramReport(const PracticeSnapshot& snapshot) {
     TelegramReport report;
-    report.number = document.telegramNumber();
-    const TelegramModel model = document.model();
-    const TelegramProgress progress = document.progress();
+    report.number = snapshot.position.telegramNumber;
+    const TelegramModel& model = *snapshot.model;
+    const TelegramProgress& progress = snapshot.progress;
     auto add = [&](int s) {
         const auto i = static_cast<std::size_t>(s);
-        report.sections.push_back({s, model.fields[i], progress.sections[i].enteredText,
+        report.sections.push_back({s, model.field(s), progress.sections[i].enteredText,
                                    progress.sections[i].judgementMarks});
     };
-    if (document.latinMode())
+    if (snapshot.latinMode)
         for (int s : kLatinSections)
             add(s);
     else
@@ -120,18 +119,13 @@ void PrintingView::messageBox(const std::u16string& title, const std::u16string&
 }
 
 void PrintingView::telegramResultReady(const TelegramResult& result) {
-    TelegramReport report;
-    int generation = 0;
+    // Told after the change was published: the snapshot holds the telegram just completed.
+    const SharedSnapshot shown = document_.snapshot();
+    TelegramReport report = telegramReport(*shown);
     {
-        TelegramDocument::Lock docLock = document_.lock();
-        report = currentTelegramReport(document_);
-        generation = document_.setGeneration();
-    }
-    {
-        // Never the document lock inside this one: printUnfinished takes them the other way.
         std::lock_guard lock(mutex_);
         printedNumber_ = report.number;
-        printedGeneration_ = generation;
+        printedGeneration_ = shown->position.setGeneration;
     }
     if (decorate)
         decorate(report, result);
@@ -139,14 +133,15 @@ void PrintingView::telegramResultReady(const TelegramResult& result) {
 }
 
 void PrintingView::printUnfinished() {
-    TelegramDocument::Lock docLock = document_.lock();
+    const SharedSnapshot shown = document_.snapshot();
+    const PracticePosition& at = shown->position;
     {
         std::lock_guard lock(mutex_);
-        if (document_.telegramFinished() || (printedNumber_ == document_.telegramNumber() &&
-                                             printedGeneration_ == document_.setGeneration()))
+        if (at.telegramFinished ||
+            (printedNumber_ == at.telegramNumber && printedGeneration_ == at.setGeneration))
             return;
     }
-    TelegramReport report = currentTelegramReport(document_);
+    TelegramReport report = telegramReport(*shown);
     if (decorate)
         decorate(report, TelegramResult{});
     output_.telegram(report);

@@ -34,8 +34,8 @@ struct TelegramReport {
     std::vector<Extra> extras;
 };
 
-// The document's current telegram as it stands: the sections its language uses.
-TelegramReport currentTelegramReport(TelegramDocument& document);
+// The telegram a snapshot shows, as it stands: the sections its language uses.
+TelegramReport telegramReport(const PracticeSnapshot& snapshot);
 
 // Writes whole lines, flushed, one caller at a time.
 class TelegramOutput {

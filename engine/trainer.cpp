@@ -27,8 +27,9 @@ PlaybackHooks playbackHooks(Trainer& trainer) {
     hooks.elementLength = [&trainer](std::uint32_t nominal, bool dash, std::uint32_t now) {
         return trainer.elementLength(nominal, dash, now);
     };
-    // Asked under the document lock the playback holds: the answer of this very moment.
-    hooks.spaceExpected = [&trainer] { return trainer.document().spaceExpected(); };
+    // Asked while the document holds its lock for the blank: the published answer, which is
+    // current then.
+    hooks.spaceExpected = [&trainer] { return trainer.document().spaceExpectedNow(); };
     hooks.threadStarted = raisePlaybackThreadPriority;
     return hooks;
 }

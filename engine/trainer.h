@@ -61,8 +61,8 @@ class Trainer {
     // False when some of the history could not be written; later calls answer the same.
     bool shutdown();
 
-    // What the papers and labels show, copied in one go.
-    PracticeSnapshot snapshot() const { return document_.snapshot(); }
+    // What the papers and labels show, as last published; takes no lock.
+    SharedSnapshot snapshot() const { return document_.snapshot(); }
     // A completed telegram's result card waits for the learner.
     bool resultPending() const { return document_.resultPending(); }
     // The learner closed the card: release it and run the next-telegram step.

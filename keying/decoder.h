@@ -13,6 +13,7 @@ namespace quorvel {
 
 class KeyingDecoder {
   public:
+    // The settings and flags are the document's own now; kept so every caller wires it alike.
     KeyingDecoder(const PracticeSettings& settings, const SharedFlags& flags,
                   TelegramDocument& document);
 
@@ -22,17 +23,6 @@ class KeyingDecoder {
     void wordGap();
 
   private:
-    void misplaced();
-    void separator();
-    void pageTurnRequest();
-    void skipCompleteSections();
-    // Records the telegram's result as pending and reports it to the view without the
-    // document lock; the next-telegram step runs when the result is dismissed.
-    void endOfTelegram(TelegramDocument::Lock& lock);
-    bool goOn() const;
-
-    const PracticeSettings& settings_;
-    const SharedFlags& flags_;
     TelegramDocument& document_;
 };
 

@@ -1,6 +1,7 @@
 #include "practice/document.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "morse/code_tables.h"
 #include "storage/text_util.h"
@@ -12,10 +13,37 @@ int pagesFor(int characters, int capacity) {
     return std::max(1, (characters + capacity - 1) / capacity);
 }
 
+// Compared a slice at a time, so a long text never has a second whole copy even briefly.
+bool formIsSource(const std::u16string& source, bool latin) {
+    constexpr std::size_t kSlice = 4096;
+    const std::u16string_view all(source);
+    for (std::size_t at = 0; at < all.size(); at += kSlice) {
+        const std::u16string_view slice = all.substr(at, kSlice);
+        if (toPracticeForm(slice, latin) != slice)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
+const std::u16string& TelegramModel::field(int section) const {
+    static const std::u16string kEmpty;
+    if (section < 0 || section >= kSectionCount)
+        return kEmpty;
+    const auto& form = fields_[static_cast<std::size_t>(section)];
+    return form ? *form : kEmpty;
+}
+
+void TelegramModel::setField(int section, std::shared_ptr<const std::u16string> form) {
+    if (section >= 0 && section < kSectionCount)
+        fields_[static_cast<std::size_t>(section)] = std::move(form);
+}
+
 TelegramDocument::TelegramDocument(const PracticeSettings& settings, const SharedFlags& flags)
-    : settings_(settings), flags_(flags) {}
+    : settings_(settings), flags_(flags) {
+    Lock l = writeLock();  // the first snapshot
+}
 
 void TelegramDocument::setView(PracticeView* view) {
     view_.store(view ? view : &nullView_, std::memory_order_release);
@@ -30,18 +58,98 @@ bool TelegramDocument::goOn() const {
 }
 
 void TelegramDocument::Lock::lock() {
+    // Taken twice by one thread it would deadlock: fail at once instead.
+    if (document_.heldHere())
+        std::abort();
     document_.mutex_.lock();
-    ++document_.lockDepth_;
+    document_.owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     owns_ = true;
 }
 
 void TelegramDocument::Lock::unlock() {
-    // Computed while still at depth 1: the helpers it calls lock again without publishing.
-    if (document_.lockDepth_ == 1)
-        document_.spaceExpected_.store(document_.spaceExpectedLocked(), std::memory_order_release);
-    --document_.lockDepth_;
+    const TelegramDocument& d = document_;
+    std::vector<std::function<void(PracticeView&)>> told;
+    d.spaceExpected_.store(d.spaceExpectedLocked(), std::memory_order_release);
+    d.telegramNumber_.store(d.pos_.telegramNumber, std::memory_order_release);
+    if (d.changed_) {
+        d.publishLocked();
+        d.changed_ = false;
+    }
+    told.swap(d.told_);
+    d.owner_.store(std::thread::id{}, std::memory_order_relaxed);
     owns_ = false;
-    document_.mutex_.unlock();
+    d.mutex_.unlock();
+    // Published first: a view that reads the snapshot on a report finds what it reports.
+    for (const auto& report : told)
+        report(d.target());
+}
+
+void TelegramDocument::ToldView::tell(std::function<void(PracticeView&)> report) {
+    if (document_.heldHere())
+        document_.told_.push_back(std::move(report));
+    else
+        report(document_.target());
+}
+
+void TelegramDocument::ToldView::showMessage(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.showMessage(text); });
+}
+void TelegramDocument::ToldView::inputPaperChanged() {
+    tell([](PracticeView& v) { v.inputPaperChanged(); });
+}
+void TelegramDocument::ToldView::papersChanged() {
+    tell([](PracticeView& v) { v.papersChanged(); });
+}
+void TelegramDocument::ToldView::pageLabelsChanged(const PageLabels& labels) {
+    if (!document_.heldHere()) {
+        document_.target().pageLabelsChanged(labels);
+        return;
+    }
+    // The labels published at the release, not these: a report made late, after another
+    // thread's change, then never puts older labels back.
+    const TelegramDocument& d = document_;
+    d.told_.push_back([&d](PracticeView& v) { v.pageLabelsChanged(d.snapshot()->labels); });
+}
+void TelegramDocument::ToldView::judgementLineChanged(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.judgementLineChanged(text); });
+}
+void TelegramDocument::ToldView::statusLinesChanged(const std::u16string& line1,
+                                                    const std::u16string& line2) {
+    tell([line1, line2](PracticeView& v) { v.statusLinesChanged(line1, line2); });
+}
+void TelegramDocument::ToldView::scoreLineChanged(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.scoreLineChanged(text); });
+}
+void TelegramDocument::ToldView::resultLabelChanged(const std::u16string& text) {
+    tell([text](PracticeView& v) { v.resultLabelChanged(text); });
+}
+void TelegramDocument::ToldView::languageChanged(bool latin) {
+    tell([latin](PracticeView& v) { v.languageChanged(latin); });
+}
+void TelegramDocument::ToldView::speedChanged(int wpm) {
+    tell([wpm](PracticeView& v) { v.speedChanged(wpm); });
+}
+void TelegramDocument::ToldView::pauseChanged(bool paused) {
+    tell([paused](PracticeView& v) { v.pauseChanged(paused); });
+}
+void TelegramDocument::ToldView::sendModeChanged(bool send) {
+    tell([send](PracticeView& v) { v.sendModeChanged(send); });
+}
+void TelegramDocument::ToldView::levelChanged(int level) {
+    tell([level](PracticeView& v) { v.levelChanged(level); });
+}
+void TelegramDocument::ToldView::keyTypeChanged(const std::u16string& label) {
+    tell([label](PracticeView& v) { v.keyTypeChanged(label); });
+}
+void TelegramDocument::ToldView::messageBox(const std::u16string& title, const std::u16string& text,
+                                            MessageIcon icon) {
+    tell([title, text, icon](PracticeView& v) { v.messageBox(title, text, icon); });
+}
+void TelegramDocument::ToldView::telegramResultReady(const TelegramResult& result) {
+    tell([result](PracticeView& v) { v.telegramResultReady(result); });
+}
+bool TelegramDocument::ToldView::dismissesResultsItself() const {
+    return document_.target().dismissesResultsItself();
 }
 
 bool TelegramDocument::spaceExpected() const {
@@ -55,14 +163,14 @@ bool TelegramDocument::spaceExpectedLocked() const {
     const int section = pos_.section;
     int position = 0;
     if (section == Preamble || section == Address)
-        position = sectionPosition(section);
+        position = sectionPositionLocked(section);
     else if (section == Text)
         position = pos_.textCursor;
     else
         return false;
     // Read in place: no copy of the field on every release of the lock.
-    const SharedTelegramList set = currentSet();
-    const auto index = static_cast<std::size_t>(currentIndex());
+    const SharedTelegramList set = currentSetLocked();
+    const auto index = static_cast<std::size_t>(currentIndexLocked());
     if (!set || index >= set->size())
         return false;
     const std::u16string& field = (*set)[index].field(section);
@@ -109,72 +217,87 @@ int TelegramDocument::pageCapacity() const {
 }
 
 void TelegramDocument::setSection(int section) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.section = std::clamp(section, 0, kSectionCount - 1);
 }
 
 void TelegramDocument::setPage(int page) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.page = page;
-    clampPage();
+    clampPageLocked();
 }
 
 void TelegramDocument::setPageFollow(bool follow) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.pageFollow = follow;
 }
 
 void TelegramDocument::setTelegramFinished(bool finished) {
-    Lock l = lock();
+    Lock l = writeLock();
     pos_.telegramFinished = finished;
 }
 
 // --- telegrams ---------------------------------------------------------------------------
 
-SharedTelegramList TelegramDocument::currentSet() const {
-    Lock l = lock();
+SharedTelegramList TelegramDocument::currentSetLocked() const {
     if (setActive_ && set_)
         return set_;
     // The samples are static; alias them without ownership.
     return SharedTelegramList(SharedTelegramList{}, &builtInSamples(latinMode()));
 }
 
-int TelegramDocument::telegramCount() const {
-    Lock l = lock();
+int TelegramDocument::telegramCountLocked() const {
     if (!setActive_ || !set_)
         return 2;
     return std::max(1, static_cast<int>(set_->size()));
 }
 
-int TelegramDocument::currentIndex() const {
-    Lock l = lock();
+int TelegramDocument::currentIndexLocked() const {
     if (pos_.telegramNumber < 1)
         return 0;
-    const int count = telegramCount();
+    const int count = telegramCountLocked();
     return pos_.telegramNumber <= count ? pos_.telegramNumber - 1 : count - 1;
 }
 
 TelegramRecord TelegramDocument::record(int index) const {
     Lock l = lock();
-    const SharedTelegramList set = currentSet();
+    const SharedTelegramList set = currentSetLocked();
     if (index < 0 || index >= static_cast<int>(set->size()))
         return {};
     return (*set)[static_cast<std::size_t>(index)];
 }
 
-std::u16string TelegramDocument::field(int index, int n) const {
+std::u16string TelegramDocument::fieldLocked(int index, int n) const {
     if (n < 0 || n >= kSectionCount)
         return {};
-    return record(index).field(n);
+    // Only the field: the record's other fields may be as long as a whole text.
+    const SharedTelegramList set = currentSetLocked();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return {};
+    return (*set)[static_cast<std::size_t>(index)].field(n);
 }
 
-const TelegramModel& TelegramDocument::cachedModel() const {
+int TelegramDocument::fieldLengthLocked(int index, int n) const {
+    if (n < 0 || n >= kSectionCount)
+        return 0;
+    const SharedTelegramList set = currentSetLocked();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return 0;
+    return textLength((*set)[static_cast<std::size_t>(index)].field(n));
+}
+
+int TelegramDocument::modelLength(int section) const {
+    if (section < 0 || section >= kSectionCount)
+        return 0;
+    Lock l = lock();
+    return textLength(cachedModel().field(section));
+}
+
+std::shared_ptr<const TelegramModel> TelegramDocument::cachedModelPtr() const {
     const bool latin = latinMode();
-    if (cache_.telegramNumber != pos_.telegramNumber ||
+    if (!cache_.model || cache_.telegramNumber != pos_.telegramNumber ||
         cache_.setGeneration != pos_.setGeneration || cache_.latin != latin) {
-        const TelegramRecord r = record(currentIndex());
-        for (int s = 0; s < kSectionCount; ++s)
-            cache_.model.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latin);
+        cache_.model = std::make_shared<const TelegramModel>(modelOf(currentIndexLocked()));
         cache_.telegramNumber = pos_.telegramNumber;
         cache_.setGeneration = pos_.setGeneration;
         cache_.latin = latin;
@@ -189,79 +312,128 @@ TelegramModel TelegramDocument::model() {
 
 // --- progress ----------------------------------------------------------------------------
 
-TelegramProgress TelegramDocument::progress() const {
-    Lock l = lock();
-    return live_;
+TelegramProgress& TelegramDocument::live() {
+    rebuildSavedIfNeeded();
+    return saved_[static_cast<std::size_t>(currentIndexLocked())];
 }
 
-TelegramProgress TelegramDocument::savedProgress(int index) const {
+const TelegramProgress& TelegramDocument::live() const {
+    static const TelegramProgress kNone;
+    const auto i = static_cast<std::size_t>(currentIndexLocked());
+    return i < saved_.size() ? saved_[i] : kNone;
+}
+
+TelegramProgress TelegramDocument::progress() const {
     Lock l = lock();
+    return live();
+}
+
+TelegramProgress TelegramDocument::savedProgressLocked(int index) const {
     if (index < 0 || index >= static_cast<int>(saved_.size()))
         return {};
     return saved_[static_cast<std::size_t>(index)];
 }
 
-int TelegramDocument::sectionPosition(int section) const {
-    Lock l = lock();
+int TelegramDocument::sectionPositionLocked(int section) const {
     if (section < 0 || section >= kSectionCount)
         return 0;
-    const auto& marks = live_.sections[static_cast<std::size_t>(section)].judgementMarks;
+    const auto& marks = live().sections[static_cast<std::size_t>(section)].judgementMarks;
     if (goOn())
         return textLength(marks);
     return static_cast<int>(std::count(marks.begin(), marks.end(), u'1'));
 }
 
 void TelegramDocument::rebuildSavedIfNeeded() {
-    const auto count = static_cast<std::size_t>(telegramCount());
-    if (saved_.size() != count)
+    const auto count = static_cast<std::size_t>(telegramCountLocked());
+    if (saved_.size() != count) {
         saved_.assign(count, TelegramProgress{});
+        pages_.setGeneration = -1;
+    }
 }
 
-void TelegramDocument::saveProgress() {
-    Lock l = lock();
+// The current telegram's progress is kept in place, so saving and loading only make sure
+// there is a place for every telegram of the set.
+void TelegramDocument::saveProgressLocked() {
     rebuildSavedIfNeeded();
-    saved_[static_cast<std::size_t>(currentIndex())] = live_;
 }
 
-void TelegramDocument::loadProgress() {
-    Lock l = lock();
+void TelegramDocument::loadProgressLocked() {
     rebuildSavedIfNeeded();
-    live_ = saved_[static_cast<std::size_t>(currentIndex())];
 }
 
-void TelegramDocument::clearAllProgress() {
-    Lock l = lock();
-    saved_.assign(static_cast<std::size_t>(telegramCount()), TelegramProgress{});
-    live_ = TelegramProgress{};
+void TelegramDocument::clearAllProgressLocked() {
+    const auto count = static_cast<std::size_t>(telegramCountLocked());
+    saved_.assign(count, TelegramProgress{});
+    // The model's pages stay those of the set; only the entries' are gone.
+    if (pages_.modelPages.size() == count)
+        resetPageSums();
+    else
+        pages_.setGeneration = -1;
 }
 
 // --- pages -------------------------------------------------------------------------------
 
+void TelegramDocument::ensurePages() const {
+    const bool latin = latinMode();
+    const int count = telegramCountLocked();
+    if (pages_.setGeneration != pos_.setGeneration || pages_.latin != latin ||
+        static_cast<int>(pages_.modelPages.size()) != count) {
+        const SharedTelegramList set = currentSetLocked();
+        const auto current = static_cast<std::size_t>(currentIndexLocked());
+        pages_.modelPages.assign(static_cast<std::size_t>(count), 1);
+        for (std::size_t i = 0; i < pages_.modelPages.size() && i < set->size(); ++i) {
+            // The current telegram's form is at hand; another's is made and dropped at once.
+            const int length = i == current ? textLength(cachedModel().text())
+                                            : textLength(toPracticeForm((*set)[i].text, latin));
+            pages_.modelPages[i] = pagesFor(length, pageCapacity());
+        }
+        pages_.setGeneration = pos_.setGeneration;
+        pages_.latin = latin;
+        resetPageSums();
+    }
+}
+
+void TelegramDocument::resetPageSums() const {
+    std::vector<int> pages = pages_.modelPages;
+    for (std::size_t i = 0; i < pages.size() && i < saved_.size(); ++i)
+        pages[i] = std::max(pages[i], inputPagesOf(saved_[i]));
+    pages_.pages.assign(std::move(pages));
+    pages_.lastCurrent = -1;
+}
+
+const TelegramDocument::SetPages& TelegramDocument::syncedPages() const {
+    ensurePages();
+    // Only the telegram being keyed changes its count, and only while it is current.
+    const int current = currentIndexLocked();
+    for (int i : {pages_.lastCurrent, current})
+        if (i >= 0)
+            pages_.pages.set(static_cast<std::size_t>(i), telegramPagesOf(i));
+    pages_.lastCurrent = current;
+    return pages_;
+}
+
 int TelegramDocument::modelPagesOf(int index) const {
-    if (index == currentIndex())
-        return pagesFor(textLength(cachedModel().text()), pageCapacity());
-    return pagesFor(textLength(toPracticeForm(field(index, Text), latinMode())), pageCapacity());
+    ensurePages();
+    return index >= 0 && index < static_cast<int>(pages_.modelPages.size())
+               ? pages_.modelPages[static_cast<std::size_t>(index)]
+               : 1;
 }
 
-int TelegramDocument::modelPages() {
-    Lock l = lock();
-    return modelPagesOf(currentIndex());
+int TelegramDocument::inputPagesOf(const TelegramProgress& progress) const {
+    return pagesFor(textLength(progress.sections[Text].enteredText), pageCapacity());
 }
 
-int TelegramDocument::inputPages() const {
-    Lock l = lock();
-    return pagesFor(textLength(live_.sections[Text].enteredText), pageCapacity());
+int TelegramDocument::modelPagesLocked() {
+    return modelPagesOf(currentIndexLocked());
+}
+
+int TelegramDocument::inputPagesLocked() const {
+    return inputPagesOf(live());
 }
 
 int TelegramDocument::telegramPagesOf(int index) const {
-    // The current telegram counts its live progress, which may be ahead of the saved copy.
     const auto i = static_cast<std::size_t>(index);
-    const std::u16string* entered = nullptr;
-    if (index == currentIndex())
-        entered = &live_.sections[Text].enteredText;
-    else if (index >= 0 && i < saved_.size())
-        entered = &saved_[i].sections[Text].enteredText;
-    const int input = entered ? pagesFor(textLength(*entered), pageCapacity()) : 1;
+    const int input = index >= 0 && i < saved_.size() ? inputPagesOf(saved_[i]) : 1;
     return std::max(modelPagesOf(index), input);
 }
 
@@ -272,18 +444,13 @@ int TelegramDocument::telegramPages(int index) {
 
 int TelegramDocument::totalPages() {
     Lock l = lock();
-    int total = 0;
-    for (int i = 0; i < telegramCount(); ++i)
-        total += telegramPagesOf(i);
-    return std::max(1, total);
+    return std::max(1, syncedPages().pages.total());
 }
 
 int TelegramDocument::globalPage() {
     Lock l = lock();
-    int before = 0;
-    for (int i = 0; i < currentIndex(); ++i)
-        before += telegramPagesOf(i);
-    return before + pos_.page + 1;
+    return syncedPages().pages.before(static_cast<std::size_t>(currentIndexLocked())) + pos_.page +
+           1;
 }
 
 std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const {
@@ -295,29 +462,22 @@ std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const 
     return std::u16string(fieldText.substr(start, static_cast<std::size_t>(pageCapacity())));
 }
 
-void TelegramDocument::clampPage() {
-    Lock l = lock();
-    const int pages = std::max(modelPages(), inputPages());
+void TelegramDocument::clampPageLocked() {
+    const int pages = std::max(modelPagesLocked(), inputPagesLocked());
     pos_.page = std::clamp(pos_.page, 0, pages - 1);
 }
 
 PageLabels TelegramDocument::labelsOf() const {
     if (browse_)
         return labelsFor(browse_->telegramNumber - 1, browse_->page);
-    return labelsFor(currentIndex(), pos_.page);
+    return labelsFor(currentIndexLocked(), pos_.page);
 }
 
 PageLabels TelegramDocument::labelsFor(int index, int page) const {
-    int before = 0;
-    int total = 0;
-    for (int i = 0; i < telegramCount(); ++i) {
-        const int pages = telegramPagesOf(i);
-        if (i < index)
-            before += pages;
-        total += pages;
-    }
-    const std::u16string global = decimalText(before + page + 1);
-    const std::u16string all = decimalText(std::max(1, total));
+    const PageSums& sums = syncedPages().pages;
+    const auto i = static_cast<std::size_t>(std::max(0, index));
+    const std::u16string global = decimalText(sums.before(i) + page + 1);
+    const std::u16string all = decimalText(std::max(1, sums.total()));
     const int pages = telegramPagesOf(index);
     PageLabels labels;
     labels.paper = global + u"/" + all;
@@ -327,40 +487,52 @@ PageLabels TelegramDocument::labelsFor(int index, int page) const {
 }
 
 TelegramModel TelegramDocument::modelOf(int index) const {
-    if (index == currentIndex())
-        return cachedModel();
     TelegramModel m;
-    const TelegramRecord r = record(index);
-    for (int s = 0; s < kSectionCount; ++s)
-        m.fields[static_cast<std::size_t>(s)] = toPracticeForm(r.field(s), latinMode());
+    const SharedTelegramList set = currentSetLocked();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return m;
+    const TelegramRecord& r = (*set)[static_cast<std::size_t>(index)];
+    const bool latin = latinMode();
+    for (int s = 0; s < kSectionCount; ++s) {
+        const std::u16string& source = r.field(s);
+        if (formIsSource(source, latin))
+            m.setField(s, std::shared_ptr<const std::u16string>(set, &source));
+        else
+            m.setField(s, std::make_shared<const std::u16string>(toPracticeForm(source, latin)));
+    }
     return m;
 }
 
-PageLabels TelegramDocument::pageLabels() {
-    Lock l = lock();
+PageLabels TelegramDocument::pageLabelsLocked() {
     return labelsOf();
 }
 
-PracticeSnapshot TelegramDocument::snapshot() const {
-    Lock l = lock();
-    PracticeSnapshot s;
-    s.latinMode = latinMode();
-    s.setActive = setActive_;
-    s.position = pos_;
-    s.telegramCount = telegramCount();
-    s.pageCapacity = pageCapacity();
-    s.model = cachedModel();
-    s.progress = live_;
-    s.labels = labelsOf();
+void TelegramDocument::publishLocked() const {
+    auto s = std::make_shared<PracticeSnapshot>();
+    s->latinMode = latinMode();
+    s->setActive = setActive_;
+    s->set = currentSetLocked();
+    s->position = pos_;
+    s->telegramCount = telegramCountLocked();
+    s->pageCapacity = pageCapacity();
+    s->model = cachedModelPtr();
+    s->progress = live();
+    s->labels = labelsOf();
     if (browse_ && browse_->telegramNumber != pos_.telegramNumber) {
         const int index = browse_->telegramNumber - 1;
-        s.position.telegramNumber = browse_->telegramNumber;
-        s.model = modelOf(index);
-        s.progress = savedProgress(index);
+        s->position.telegramNumber = browse_->telegramNumber;
+        s->model = std::make_shared<const TelegramModel>(modelOf(index));
+        s->progress = savedProgressLocked(index);
     }
     if (browse_)
-        s.position.page = browse_->page;
-    return s;
+        s->position.page = browse_->page;
+    std::lock_guard g(publishMutex_);
+    published_ = std::move(s);
+}
+
+SharedSnapshot TelegramDocument::snapshot() const {
+    std::lock_guard g(publishMutex_);
+    return published_;
 }
 
 // --- result hand-over --------------------------------------------------------------------
@@ -378,13 +550,13 @@ void TelegramDocument::startNewPractice() {
 }
 
 void TelegramDocument::holdResult(const TelegramResult& result) {
-    Lock l = lock();
+    Lock l = writeLock();
     pending_ = PendingResult{result.telegramNumber, generation_};
     resultPending_.store(true, std::memory_order_release);
 }
 
 bool TelegramDocument::dismissResult() {
-    Lock l = lock();
+    Lock l = writeLock();
     if (!pending_)
         return false;
     const PendingResult done = *pending_;
@@ -392,8 +564,8 @@ bool TelegramDocument::dismissResult() {
     resultPending_.store(false, std::memory_order_release);
     if (done.generation != generation_)
         return true;  // reset or replaced while the card was open: nothing to finish
-    if (done.telegramNumber < telegramCount())
-        advanceToTelegram(done.telegramNumber + 1);
+    if (done.telegramNumber < telegramCountLocked())
+        advanceToTelegramLocked(done.telegramNumber + 1);
     else
         finishSet();
     return true;
@@ -404,14 +576,13 @@ void TelegramDocument::finishSet() {
     pos_.pageFollow = false;
     scoring_->finishSet();
     view().showMessage(u"終了");
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
-void TelegramDocument::refreshPageLabels() {
-    Lock l = lock();
-    clampPage();
-    view().pageLabelsChanged(pageLabels());
+void TelegramDocument::refreshPageLabelsLocked() {
+    clampPageLocked();
+    view().pageLabelsChanged(pageLabelsLocked());
 }
 
 void TelegramDocument::repaintBoth() {
@@ -435,7 +606,7 @@ bool TelegramDocument::browse(int step) {
         b.page = telegramPagesOf(b.telegramNumber - 1) - 1;
     } else if (step > 0 && b.page + 1 < pages) {
         b.page += 1;
-    } else if (step > 0 && b.telegramNumber < telegramCount()) {
+    } else if (step > 0 && b.telegramNumber < telegramCountLocked()) {
         b.telegramNumber += 1;
         b.page = 0;
     } else {
@@ -455,17 +626,17 @@ void TelegramDocument::adoptBrowse() {
     browse_.reset();
     if (b.telegramNumber != pos_.telegramNumber) {
         pos_.telegramNumber = b.telegramNumber;
-        loadProgress();
+        loadProgressLocked();
     }
     pos_.page = b.page;
 }
 
 void TelegramDocument::previousPage() {
-    Lock l = lock();
-    saveProgress();
+    Lock l = writeLock();
+    saveProgressLocked();
     if (receiving()) {
         if (browse(-1)) {
-            refreshPageLabels();
+            refreshPageLabelsLocked();
             repaintBoth();
         }
         return;
@@ -475,61 +646,61 @@ void TelegramDocument::previousPage() {
         pos_.page -= 1;
     } else if (pos_.telegramNumber >= 2) {
         pos_.telegramNumber -= 1;
-        loadProgress();
-        pos_.page = std::max(modelPages(), inputPages()) - 1;
+        loadProgressLocked();
+        pos_.page = std::max(modelPagesLocked(), inputPagesLocked()) - 1;
     } else {
         return;
     }
     pos_.pageFollow = false;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::nextPage() {
-    Lock l = lock();
-    saveProgress();
+    Lock l = writeLock();
+    saveProgressLocked();
     if (receiving()) {
         if (browse(+1)) {
-            refreshPageLabels();
+            refreshPageLabelsLocked();
             repaintBoth();
         }
         return;
     }
     adoptBrowse();
-    if (pos_.page + 1 < std::max(modelPages(), inputPages())) {
+    if (pos_.page + 1 < std::max(modelPagesLocked(), inputPagesLocked())) {
         pos_.page += 1;
-    } else if (pos_.telegramNumber < telegramCount()) {
+    } else if (pos_.telegramNumber < telegramCountLocked()) {
         pos_.telegramNumber += 1;
-        loadProgress();
+        loadProgressLocked();
         pos_.page = 0;
     } else {
         return;
     }
     pos_.pageFollow = false;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::nextTelegram() {
-    Lock l = lock();
+    Lock l = writeLock();
     browse_.reset();
-    saveProgress();
+    saveProgressLocked();
     scoring_->clearTelegramScore();
     pos_.section = 0;
     pos_.textCursor = 0;
     pos_.page = 0;
     pos_.pageFollow = true;
-    if (pos_.telegramNumber < telegramCount())
+    if (pos_.telegramNumber < telegramCountLocked())
         pos_.telegramNumber += 1;
-    loadProgress();
-    refreshPageLabels();
+    loadProgressLocked();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::reset() {
-    Lock l = lock();
+    Lock l = writeLock();
     startNewPractice();
-    clearAllProgress();
+    clearAllProgressLocked();
     scoring_->resetScores();
     pos_.telegramNumber = 1;
     pos_.pageFollow = true;
@@ -539,11 +710,15 @@ void TelegramDocument::reset() {
     pos_.telegramFinished = false;
     view().showMessage(u"");
     repaintBoth();
-    refreshPageLabels();
+    refreshPageLabelsLocked();
 }
 
 void TelegramDocument::switchLanguage(bool latin) {
-    Lock l = lock();
+    Lock l = writeLock();
+    switchLanguageLocked(latin);
+}
+
+void TelegramDocument::switchLanguageLocked(bool latin) {
     startNewPractice();
     latinMode_.store(latin, std::memory_order_relaxed);
     pos_.telegramNumber = 1;
@@ -552,12 +727,12 @@ void TelegramDocument::switchLanguage(bool latin) {
     pos_.page = 0;
     // The progress belongs to the other language's telegrams: drop it all, so no Japanese
     // entry is shown on a Latin telegram (or the reverse) after paging.
-    clearAllProgress();
+    clearAllProgressLocked();
     pos_.setGeneration += 1;
     pos_.section = 0;
     pos_.textCursor = 0;
     pos_.telegramFinished = false;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
@@ -565,7 +740,25 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
     if (records.empty())
         return false;
     auto set = std::make_shared<const TelegramList>(std::move(records));
-    Lock l = lock();
+    Lock l = writeLock();
+    installSetLocked(std::move(set), latin);
+    return true;
+}
+
+bool TelegramDocument::installFileSet(TelegramList records, bool latin) {
+    if (records.empty())
+        return false;
+    auto set = std::make_shared<const TelegramList>(std::move(records));
+    Lock l = writeLock();
+    if (!latin && latinMode()) {
+        switchLanguageLocked(false);
+        view().languageChanged(false);
+    }
+    installSetLocked(std::move(set), latin);
+    return true;
+}
+
+void TelegramDocument::installSetLocked(SharedTelegramList set, bool latin) {
     startNewPractice();
     set_ = std::move(set);
     setActive_ = true;
@@ -574,49 +767,47 @@ bool TelegramDocument::installSet(TelegramList records, bool latin) {
         latinMode_.store(true, std::memory_order_relaxed);
         view().languageChanged(true);
     }
-    clearAllProgress();
+    clearAllProgressLocked();
     pos_.telegramNumber = 1;
     pos_.section = 0;
     pos_.textCursor = 0;
     pos_.page = 0;
     pos_.telegramFinished = false;
-    loadProgress();
-    refreshPageLabels();
+    loadProgressLocked();
+    refreshPageLabelsLocked();
     repaintBoth();
-    return true;
 }
 
-void TelegramDocument::advanceToTelegram(int number) {
-    Lock l = lock();
+void TelegramDocument::advanceToTelegramLocked(int number) {
     browse_.reset();
-    number = std::clamp(number, 1, telegramCount());
+    number = std::clamp(number, 1, telegramCountLocked());
     if (number != pos_.telegramNumber) {
-        saveProgress();
+        saveProgressLocked();
         scoring_->clearTelegramScore();
         pos_.section = 0;
         pos_.textCursor = 0;
         pos_.pageFollow = true;
         pos_.telegramNumber = number;
-        loadProgress();
+        loadProgressLocked();
     }
     pos_.page = 0;
-    refreshPageLabels();
+    refreshPageLabelsLocked();
     repaintBoth();
 }
 
 void TelegramDocument::enterPlaybackBlank(int run, const std::function<bool()>& spaceExpected) {
     // Asked and entered under one lock, so the decoder's own word gap cannot add a second
     // blank in between.
-    Lock l = lock();
+    Lock l = writeLock();
     const bool expected = spaceExpected && spaceExpected();
     if (expected && flags_.runCurrent(run))
-        enterCharacter(u' ');
+        enterCharacterLocked(u' ');
 }
 
 void TelegramDocument::showPlaybackTelegram(int run, int number) {
-    Lock l = lock();
+    Lock l = writeLock();
     if (flags_.runCurrent(run))
-        advanceToTelegram(number);
+        advanceToTelegramLocked(number);
 }
 
 void TelegramDocument::showPlaybackMessage(int run, const std::u16string& text) {
@@ -639,8 +830,7 @@ void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t 
     }
 }
 
-void TelegramDocument::enterCharacter(char16_t c) {
-    Lock l = lock();
+void TelegramDocument::enterCharacterLocked(char16_t c) {
     if (pos_.telegramFinished)
         return;
     if (browse_) {
@@ -654,8 +844,7 @@ void TelegramDocument::enterCharacter(char16_t c) {
     if (!latin) {
         // An empty or already complete section would otherwise hold the cursor for ever.
         while (pos_.section < Text &&
-               sectionPosition(pos_.section) >=
-                   textLength(cachedModel().fields[static_cast<std::size_t>(pos_.section)]))
+               sectionPositionLocked(pos_.section) >= textLength(cachedModel().field(pos_.section)))
             pos_.section += 1;
     }
     if (pos_.section < Text)
@@ -668,10 +857,12 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
     const bool latin = latinMode();
     if (!latin && (c == u' ' || c == u'\u3000'))
         return;
-    const std::u16string model = cachedModel().fields[static_cast<std::size_t>(section)];
-    SectionProgress& sp = live_.sections[static_cast<std::size_t>(section)];
+    // Held, not copied: the cache may move on while scoring reports, the model stays.
+    const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
+    const std::u16string& model = held->field(section);
+    SectionProgress& sp = live().sections[static_cast<std::size_t>(section)];
     const int len = textLength(model);
-    int p = sectionPosition(section);
+    int p = sectionPositionLocked(section);
     bool entered = false;
 
     if (latin && !isModelBlank(c)) {
@@ -692,16 +883,17 @@ void TelegramDocument::enterInSection(int section, char16_t c) {
     }
     if (!entered)
         return;
-    saveProgress();
+    saveProgressLocked();
     view().inputPaperChanged();
-    refreshPageLabels();
-    if (!latin && sectionPosition(section) >= len)
+    refreshPageLabelsLocked();
+    if (!latin && sectionPositionLocked(section) >= len)
         pos_.section = section + 1;
 }
 
 void TelegramDocument::enterInText(char16_t c) {
-    const std::u16string model = cachedModel().text();
-    SectionProgress& sp = live_.sections[Text];
+    const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
+    const std::u16string& model = held->text();
+    SectionProgress& sp = live().sections[Text];
     const int len = textLength(model);
     bool entered = false;
 
@@ -724,7 +916,7 @@ void TelegramDocument::enterInText(char16_t c) {
             scoring_->scoreCharacter(u' ', u' ', true);
             entered = true;
             pos_.textCursor += 1;
-            followCursor(len);
+            followCursorLocked(len);
         }
     }
     if (pos_.textCursor < len) {
@@ -736,18 +928,17 @@ void TelegramDocument::enterInText(char16_t c) {
         entered = true;
         if (correct || goOn()) {
             pos_.textCursor += 1;
-            followCursor(len);
+            followCursorLocked(len);
         }
     }
     if (!entered)
         return;
-    saveProgress();
+    saveProgressLocked();
     view().inputPaperChanged();
-    refreshPageLabels();
+    refreshPageLabelsLocked();
 }
 
-void TelegramDocument::followCursor(int modelLength) {
-    Lock l = lock();
+void TelegramDocument::followCursorLocked(int modelLength) {
     if (!pos_.pageFollow)
         return;
     const int c = pos_.textCursor;
@@ -762,17 +953,16 @@ void TelegramDocument::followCursor(int modelLength) {
         pos_.page = (c - 1) / capacity;
     }
     if (pos_.page != before) {
-        refreshPageLabels();
+        refreshPageLabelsLocked();
         repaintBoth();
     }
 }
 
-void TelegramDocument::stepBack() {
-    Lock l = lock();
+void TelegramDocument::stepBackLocked() {
     if (!goOn())
         return;
     if (pos_.section < Text) {
-        SectionProgress& sp = live_.sections[static_cast<std::size_t>(pos_.section)];
+        SectionProgress& sp = live().sections[static_cast<std::size_t>(pos_.section)];
         const std::size_t n = std::min<std::size_t>(3, sp.enteredText.size());
         // erase, not resize: GCC 12 at -O3 reports a false -Wrestrict inside a shrinking resize.
         sp.enteredText.erase(sp.enteredText.size() - n);
@@ -781,7 +971,7 @@ void TelegramDocument::stepBack() {
         else
             sp.judgementMarks.erase(sp.judgementMarks.size() - n);
     } else {
-        SectionProgress& sp = live_.sections[Text];
+        SectionProgress& sp = live().sections[Text];
         pos_.textCursor = std::max(0, pos_.textCursor - 3);
         const auto keep = static_cast<std::size_t>(pos_.textCursor);
         if (sp.enteredText.size() > keep)
@@ -791,10 +981,107 @@ void TelegramDocument::stepBack() {
         if (pos_.pageFollow)
             pos_.page = pos_.textCursor / pageCapacity();
     }
-    saveProgress();
-    refreshPageLabels();
+    saveProgressLocked();
+    refreshPageLabelsLocked();
     repaintBoth();
     view().showMessage(u"訂正：3文字戻しました");
+}
+
+// --- public entries: one hold of the lock each ------------------------------------------
+
+SharedTelegramList TelegramDocument::currentSet() const {
+    Lock l = lock();
+    return currentSetLocked();
+}
+
+int TelegramDocument::telegramCount() const {
+    Lock l = lock();
+    return telegramCountLocked();
+}
+
+int TelegramDocument::currentIndex() const {
+    Lock l = lock();
+    return currentIndexLocked();
+}
+
+int TelegramDocument::fieldLength(int index, int n) const {
+    Lock l = lock();
+    return fieldLengthLocked(index, n);
+}
+
+std::u16string TelegramDocument::field(int index, int n) const {
+    Lock l = lock();
+    return fieldLocked(index, n);
+}
+
+int TelegramDocument::sectionPosition(int section) const {
+    Lock l = lock();
+    return sectionPositionLocked(section);
+}
+
+TelegramProgress TelegramDocument::savedProgress(int index) const {
+    Lock l = lock();
+    return savedProgressLocked(index);
+}
+
+void TelegramDocument::saveProgress() {
+    Lock l = writeLock();
+    saveProgressLocked();
+}
+
+void TelegramDocument::loadProgress() {
+    Lock l = writeLock();
+    loadProgressLocked();
+}
+
+void TelegramDocument::clearAllProgress() {
+    Lock l = writeLock();
+    clearAllProgressLocked();
+}
+
+int TelegramDocument::modelPages() {
+    Lock l = lock();
+    return modelPagesLocked();
+}
+
+int TelegramDocument::inputPages() const {
+    Lock l = lock();
+    return inputPagesLocked();
+}
+
+void TelegramDocument::clampPage() {
+    Lock l = writeLock();
+    clampPageLocked();
+}
+
+PageLabels TelegramDocument::pageLabels() {
+    Lock l = lock();
+    return pageLabelsLocked();
+}
+
+void TelegramDocument::refreshPageLabels() {
+    Lock l = writeLock();
+    refreshPageLabelsLocked();
+}
+
+void TelegramDocument::advanceToTelegram(int number) {
+    Lock l = writeLock();
+    advanceToTelegramLocked(number);
+}
+
+void TelegramDocument::enterCharacter(char16_t c) {
+    Lock l = writeLock();
+    enterCharacterLocked(c);
+}
+
+void TelegramDocument::followCursor(int modelLength) {
+    Lock l = writeLock();
+    followCursorLocked(modelLength);
+}
+
+void TelegramDocument::stepBack() {
+    Lock l = writeLock();
+    stepBackLocked();
 }
 
 }  // namespace quorvel

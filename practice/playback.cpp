@@ -44,6 +44,9 @@ void Playback::begin(std::uint32_t now, bool demo, int run) {
     demo_ = demo;
     active_ = true;
     telegram_ = 0;
+    script_.clear();
+    scriptNext_ = 0;
+    fieldNext_ = 0;
     plan_.clear();
     next_ = 0;
     inStep_ = false;
@@ -73,67 +76,106 @@ void Playback::addCharacter(char16_t c) {
         addCode(*code);
 }
 
-void Playback::addText(const std::u16string& text, bool cutNumerals) {
-    for (char16_t c : toPracticeForm(text, latin_)) {
-        auto cut = cutNumerals ? cutNumeralCode(c) : std::nullopt;
+void Playback::addSourceCharacter(char16_t c, bool cutNumerals) {
+    // The practice form of one character (a voiced kana is two): the whole text is never
+    // converted nor planned at once, so a long telegram costs no more memory than a short one.
+    for (char16_t p : toPracticeForm(std::u16string_view(&c, 1), latin_)) {
+        auto cut = cutNumerals ? cutNumeralCode(p) : std::nullopt;
         if (cut)
             addCode(*cut);
         else
-            addCharacter(c);
+            addCharacter(p);
         addWait(2);
     }
-    addWait(4);
+}
+
+void Playback::scriptCode(std::string_view code) {
+    for (char e : code) {
+        if (e != '.' && e != '-')
+            continue;
+        script_.push_back({Step::Key, e == '-', 0, 0, 0});
+        scriptWait(1);
+    }
+    scriptWait(4);
 }
 
 void Playback::planTelegram(int number) {
+    script_.clear();
+    scriptNext_ = 0;
+    fieldNext_ = 0;
     plan_.clear();
     next_ = 0;
     if (latin_) {
-        plan_.push_back({Step::LeadIn, false, 0, 0, 1});
+        script_.push_back({Step::LeadIn, false, 0, 0, 1});
         if (number == 1) {
-            addCode("....");
-            addWait(3);
-            addCode(".-.");
-            addWait(3);
-            addCode("....");
-            addWait(3);
-            addCode(".-.");
+            scriptCode("....");
+            scriptWait(3);
+            scriptCode(".-.");
+            scriptWait(3);
+            scriptCode("....");
+            scriptWait(3);
+            scriptCode(".-.");
         }
-        addWait(3);
-        addCode("-.");
-        addWait(3);
-        addCode(".-.");
-        addWait(8);
-        plan_.push_back({Step::LeadIn, false, 0, 0, 0});
+        scriptWait(3);
+        scriptCode("-.");
+        scriptWait(3);
+        scriptCode(".-.");
+        scriptWait(8);
+        script_.push_back({Step::LeadIn, false, 0, 0, 0});
     }
-    plan_.push_back({Step::ShowTelegram, false, 0, 0, number});
-    const auto index = static_cast<std::size_t>(number - 1);
-    const TelegramRecord record = index < set_->size() ? (*set_)[index] : TelegramRecord{};
+    script_.push_back({Step::ShowTelegram, false, 0, 0, number});
     if (latin_) {
-        addText(record.preamble, false);
-        addCode(kSignalBT);
-        addText(record.address, false);
-        addCode(kSignalBT);
-        addText(record.text, false);
-        addCode(kSignalAR);
+        addField(Preamble, false);
+        scriptCode(kSignalBT);
+        addField(Address, false);
+        scriptCode(kSignalBT);
+        addField(Text, false);
+        scriptCode(kSignalAR);
     } else {
-        addText(record.preamble, false);
-        addText(record.office, false);
-        addText(record.serial, false);
-        addText(record.filingTime, true);
-        addText(record.address, false);
-        addText(record.text, false);
-        addCode(kSignalVE);
+        addField(Preamble, false);
+        addField(Office, false);
+        addField(Serial, false);
+        addField(FilingTime, true);
+        addField(Address, false);
+        addField(Text, false);
+        scriptCode(kSignalVE);
     }
     if (number < count_) {
-        addWait(0, kTelegramPauseMs);
+        scriptWait(0, kTelegramPauseMs);
         if (!latin_) {
-            addCode(kSignalTelegramSeparator);
-            addWait(0, kTelegramPauseMs);
+            scriptCode(kSignalTelegramSeparator);
+            scriptWait(0, kTelegramPauseMs);
         }
     } else {
-        addWait(8);
+        scriptWait(8);
     }
+}
+
+bool Playback::planNext() {
+    plan_.clear();
+    next_ = 0;
+    const auto index = static_cast<std::size_t>(telegram_ - 1);
+    while (plan_.empty()) {
+        if (scriptNext_ >= script_.size())
+            return false;
+        const Step& s = script_[scriptNext_];
+        if (s.kind != Step::Field) {
+            plan_.push_back(s);
+            ++scriptNext_;
+            continue;
+        }
+        // Read in place from the set the run holds.
+        static const std::u16string kEmpty;
+        const std::u16string& text = index < set_->size() ? (*set_)[index].field(s.arg) : kEmpty;
+        if (fieldNext_ < text.size()) {
+            addSourceCharacter(text[fieldNext_++], s.dash);
+        } else {
+            addWait(4);
+            fieldNext_ = 0;
+            ++scriptNext_;
+        }
+    }
+    return true;
 }
 
 std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
@@ -165,6 +207,8 @@ std::uint32_t Playback::enter(const Step& s, std::uint32_t at) {
             return 0;
         case Step::ShowTelegram:
             document_.showPlaybackTelegram(run_, s.arg);
+            return 0;
+        case Step::Field:  // expanded by planNext, never run
             return 0;
     }
     return 0;
@@ -225,10 +269,11 @@ bool Playback::step(std::uint32_t now) {
     // virtual key from the dates, so lateness of any length is made up, never shifted.
     while (running()) {
         if (!inStep_) {
-            if (next_ >= plan_.size()) {
+            if (next_ >= plan_.size() && !planNext()) {
                 if (telegram_ >= count_)
                     break;
                 planTelegram(++telegram_);
+                continue;
             }
             remaining_ = enter(plan_[next_], now - budget);
             inStep_ = true;

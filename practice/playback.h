@@ -52,20 +52,32 @@ class Playback {
 
   private:
     struct Step {
-        enum Kind : std::uint8_t { Key, Wait, Blank, LeadIn, ShowTelegram };
+        // Field: a field of the telegram, read out one character at a time.
+        enum Kind : std::uint8_t { Key, Wait, Blank, LeadIn, ShowTelegram, Field };
         Kind kind;
-        bool dash = false;     // Key
+        bool dash = false;     // Key; Field: numerals cut
         int units = 0;         // Wait: units of the current unit ...
         std::uint32_t ms = 0;  // ... plus fixed milliseconds
-        int arg = 0;           // LeadIn: on/off; ShowTelegram: telegram number
+        int arg = 0;           // LeadIn: on/off; ShowTelegram: telegram number; Field: section
     };
 
+    // The telegram's script: its signals and waits, and its fields as Field steps.
     void planTelegram(int number);
+    // Fills plan_ with what comes next in the script: its next steps, or the next character
+    // of the field being read. False at the end of the telegram.
+    bool planNext();
     void addCode(std::string_view code);
     void addCharacter(char16_t c);
-    void addText(const std::u16string& text, bool cutNumerals);
+    void addSourceCharacter(char16_t c, bool cutNumerals);
+    void addField(int section, bool cutNumerals) {
+        script_.push_back({Step::Field, cutNumerals, 0, 0, section});
+    }
     void addWait(int units, std::uint32_t ms = 0) {
         plan_.push_back({Step::Wait, false, units, ms, 0});
+    }
+    void scriptCode(std::string_view code);
+    void scriptWait(int units, std::uint32_t ms = 0) {
+        script_.push_back({Step::Wait, false, units, ms, 0});
     }
     // Runs the current step's entry; returns its duration in ms (0 for instant steps).
     std::uint32_t enter(const Step& s, std::uint32_t at);
@@ -90,7 +102,10 @@ class Playback {
     bool active_ = false;
     int telegram_ = 0;
     int count_ = 0;
-    std::vector<Step> plan_;
+    std::vector<Step> script_;  // the telegram's, with its fields as Field steps
+    std::size_t scriptNext_ = 0;
+    std::size_t fieldNext_ = 0;  // index into the text of the Field step being read
+    std::vector<Step> plan_;     // the steps of one script step or one character
     std::size_t next_ = 0;
     bool inStep_ = false;
     bool wasPaused_ = false;

@@ -40,7 +40,7 @@ int Scoring::elapsedSeconds() const {
 }
 
 void Scoring::scoreCharacter(char16_t model, char16_t keyed, bool correct) {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     tally_.judgedCount += 1;
     const int weight = characterWeight(model);
     score_.scoredCount += 1;
@@ -85,7 +85,7 @@ void Scoring::showJudgement(char16_t keyed, char16_t model, bool correct) {
 }
 
 void Scoring::resetScores() {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     const std::uint32_t now = clock_.now();
     tally_ = RunTally{};
     tally_.runStartTime = now;
@@ -103,7 +103,7 @@ void Scoring::resetScores() {
 }
 
 void Scoring::clearTelegramScore() {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     score_ = TelegramScore{};
     writeScoreLine();
 }
@@ -130,8 +130,7 @@ void Scoring::reportElement(char16_t mark, std::uint32_t durationMs, std::uint32
 }
 
 void Scoring::finishSet() {
-    auto lock = document_.lock();
-    document_.saveProgress();
+    std::lock_guard lock(mutex_);
     const int rate = ratePercent(tally_.correctCount, tally_.judgedCount);
     const int wrongRate = ratePercent(tally_.wrongCount, tally_.judgedCount);
     tally_.finishedSets += 1;
@@ -146,9 +145,10 @@ void Scoring::finishSet() {
 }
 
 TelegramResult Scoring::resultSnapshot() const {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     TelegramResult r;
-    r.telegramNumber = document_.telegramNumber();
+    // Lock-free reads: the document may hold its lock while it asks (end of a telegram).
+    r.telegramNumber = document_.telegramNumberNow();
     r.scoredCount = score_.scoredCount;
     r.scoredCorrect = score_.scoredCorrect;
     r.scoredWrong = score_.scoredWrong;
@@ -157,7 +157,7 @@ TelegramResult Scoring::resultSnapshot() const {
     r.maxPoints = score_.maxPoints;
     r.penalty = score_.penalty;
     r.latinMode = document_.latinMode();
-    r.hasNext = r.telegramNumber < document_.telegramCount();
+    r.hasNext = r.telegramNumber < document_.snapshot()->telegramCount;
     return r;
 }
 
@@ -173,17 +173,17 @@ void Scoring::refreshStatusLines() {
 }
 
 RunTally Scoring::runTally() const {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     return tally_;
 }
 
 TelegramScore Scoring::telegramScore() const {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     return score_;
 }
 
 SpeedWindow Scoring::speedWindow() const {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     return window_;
 }
 
@@ -199,13 +199,13 @@ ElementReport Scoring::elementReport() const {
 }
 
 std::u16string Scoring::scoreLine() const {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     return scoreLineText(score_.points, score_.maxPoints, score_.penalty, score_.scoredCorrect,
                          score_.scoredWrong, ratePercent(score_.scoredCorrect, score_.scoredCount));
 }
 
 std::u16string Scoring::resultLabel() const {
-    auto lock = document_.lock();
+    std::lock_guard lock(mutex_);
     return resultLabel_;
 }
 
@@ -260,7 +260,7 @@ void Scoring::writePracticeRow(int rate, int wrongRate, int cpm, std::u16string_
     row.seconds = elapsedSeconds();
     row.finishedSets = tally_.finishedSets;
     row.judgedCount = tally_.judgedCount;
-    row.telegramNumber = document_.telegramNumber();
+    row.telegramNumber = document_.telegramNumberNow();
     row.correctCount = tally_.correctCount;
     row.wrongCount = tally_.wrongCount;
     row.wrongPairs = tally_.wrongPairs;

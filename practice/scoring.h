@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <string>
 
 #include "keying/shared_flags.h"
@@ -114,7 +115,10 @@ class Scoring final : public ScoringSink {
     const ScoringClock& clock_;
     LogWriter logs_;
 
-    // Under the document lock.
+    // Its own lock, taken inside the document's (which scores under it) and never around a call
+    // into the document; reports made meanwhile reach the view after the document's release.
+    mutable std::mutex mutex_;
+    // Under mutex_.
     RunTally tally_;
     TelegramScore score_;
     SpeedWindow window_;

@@ -174,13 +174,7 @@ bool loadTelegramFile(TelegramDocument& document, const std::filesystem::path& p
                                    MessageIcon::Error);
         return false;
     }
-    auto lock = document.lock();
-    // Kana have no Latin codes: a Japanese set practised in Latin mode could not be keyed.
-    if (!file->latin && document.latinMode()) {
-        document.switchLanguage(false);
-        document.view().languageChanged(false);
-    }
-    return document.installSet(std::move(file->records), file->latin);
+    return document.installFileSet(std::move(file->records), file->latin);
 }
 
 bool formatTelegramFile(const TelegramList& records, bool latin, std::u16string& text,

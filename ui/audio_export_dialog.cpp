@@ -148,8 +148,9 @@ void AudioExportDialog::start() {
     // What the window shows now: later changes of the settings or the set do not reach it.
     copyPracticeSettings(trainer_.settings(), settings_);
     AudioExportJob job;
-    job.telegrams = *trainer_.document().currentSet();
-    job.latin = trainer_.document().latinMode();
+    const SharedSnapshot shown = trainer_.snapshot();
+    job.telegrams = *shown->set;
+    job.latin = shown->latinMode;
     job.sampleRate = kSampleRate;
     AudioFileOptions options;
     options.sampleRate = kSampleRate;

@@ -272,11 +272,12 @@ void MainWindow::connectPapers() {
 }
 
 void MainWindow::repaintPapers() {
-    // One copy under the document lock; painting never reads the document itself.
+    // The latest published snapshot, taken without the document lock; painting never reads
+    // the document itself.
     snapshot_ = trainer_.snapshot();
     for (QWidget* w : {panel_.modelPaper, panel_.inputPaper}) {
         if (auto* paper = qobject_cast<PaperWidget*>(w))
-            paper->setContent(paperContent(snapshot_, trainer_.settings(), paper->kind()));
+            paper->setContent(paperContent(*snapshot_, trainer_.settings(), paper->kind()));
         else
             w->update();
     }

@@ -38,7 +38,7 @@ class MainWindow final : public QWidget {
     SettingsWriter& settingsWriter() { return *writer_; }
     bool statusRefreshRunning() const { return statusTimer_.isActive(); }
     // What the papers were last painted from.
-    const PracticeSnapshot& paperSnapshot() const { return snapshot_; }
+    const PracticeSnapshot& paperSnapshot() const { return *snapshot_; }
     // The card of the telegram result waiting to be dismissed, if any.
     QWidget* pendingResultCard() const { return card_; }
 
@@ -95,7 +95,7 @@ class MainWindow final : public QWidget {
     SettingsWriter* writer_;
     QTimer statusTimer_;
     std::vector<SerialPortInfo> ports_;
-    PracticeSnapshot snapshot_;
+    SharedSnapshot snapshot_ = std::make_shared<const PracticeSnapshot>();
     QWidget* card_ = nullptr;
     bool closed_ = false;
     int wheelRemainder_ = 0;  // eighths of a degree short of a whole step

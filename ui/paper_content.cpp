@@ -8,7 +8,8 @@ PaperContent paperContent(PaperKind kind, const TelegramModel& model,
     PaperContent c;
     c.latin = latin;
     if (kind == PaperKind::Model) {
-        c.fields = model.fields;
+        for (int s = 0; s < kSectionCount; ++s)
+            c.fields[static_cast<std::size_t>(s)] = model.field(s);
     } else {
         for (int s = 0; s < kSectionCount; ++s) {
             const auto i = static_cast<std::size_t>(s);
@@ -27,7 +28,7 @@ PaperContent paperContent(PaperKind kind, const TelegramModel& model,
 
 PaperContent paperContent(const PracticeSnapshot& snapshot, const PracticeSettings& settings,
                           PaperKind kind) {
-    return paperContent(kind, snapshot.model, snapshot.progress, snapshot.position,
+    return paperContent(kind, *snapshot.model, snapshot.progress, snapshot.position,
                         snapshot.latinMode, settings);
 }
 

@@ -69,7 +69,7 @@ class MainWindowRunTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, kRunDeadlineMs);
         QVERIFY(f.trainer().resultPending());
         {
-            const PracticeSnapshot s = f.trainer().snapshot();
+            const PracticeSnapshot s = *f.trainer().snapshot();
             const TelegramRecord r = f.trainer().document().record(0);
             // Telegram 1 as the decoder read it: current while the card is up, saved otherwise.
             const TelegramProgress p = s.position.telegramNumber == 1

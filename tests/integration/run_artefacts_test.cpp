@@ -97,7 +97,7 @@ TEST(RunArtefacts, PagingDuringAReceiveRunLeavesBothReceptionsRight) {
                 run.trainer.nextPage();
             else
                 run.trainer.previousPage();
-            const PracticeSnapshot shown = run.trainer.snapshot();
+            const PracticeSnapshot shown = *run.trainer.snapshot();
             browsed = browsed || shown.position.telegramNumber != doc.telegramNumber();
         });
         sim.receive();

@@ -191,13 +191,22 @@ TEST_F(KeyingEngineTest, ToneSoundsWhileAnotherThreadHoldsTheDocumentLock) {
     play({{true, false, 60}, {false, false, 600}});  // "E", then a long pause
     ASSERT_EQ(entered(Preamble), u"E");
 
-    std::promise<void> held;
-    std::promise<void> release;
-    std::thread holder([&] {
-        auto lock = document.lock();
-        held.set_value();
-        release.get_future().wait();
-    });
+    // Scoring runs under the document lock: a scorer that waits keeps it held.
+    struct HoldingScoring : ScoringSink {
+        std::promise<void> held;
+        std::promise<void> release;
+        void scoreCharacter(char16_t, char16_t, bool) override {
+            held.set_value();
+            release.get_future().wait();
+        }
+        void showJudgement(char16_t, char16_t, bool) override {}
+        void resetScores() override {}
+        void clearTelegramScore() override {}
+    } holding;
+    std::promise<void>& held = holding.held;
+    std::promise<void>& release = holding.release;
+    document.setScoring(&holding);
+    std::thread holder([&] { document.enterCharacter(u'A'); });
     held.get_future().wait();
     flags.keyboardDot.store(1);
     auto keyed = std::async(std::launch::async, [&] {
