@@ -4,14 +4,9 @@
 #include <cstdlib>
 
 #include "morse/code_tables.h"
-#include "storage/text_util.h"
 
 namespace quorvel {
 namespace {
-
-int pagesFor(int characters, int capacity) {
-    return std::max(1, (characters + capacity - 1) / capacity);
-}
 
 // Compared a slice at a time, so a long text never has a second whole copy even briefly.
 bool formIsSource(const std::u16string& source, bool latin) {
@@ -305,6 +300,23 @@ std::shared_ptr<const TelegramModel> TelegramDocument::cachedModelPtr() const {
     return cache_.model;
 }
 
+TelegramModel TelegramDocument::modelOf(int index) const {
+    TelegramModel m;
+    const SharedTelegramList set = currentSetLocked();
+    if (index < 0 || index >= static_cast<int>(set->size()))
+        return m;
+    const TelegramRecord& r = (*set)[static_cast<std::size_t>(index)];
+    const bool latin = latinMode();
+    for (int s = 0; s < kSectionCount; ++s) {
+        const std::u16string& source = r.field(s);
+        if (formIsSource(source, latin))
+            m.setField(s, std::shared_ptr<const std::u16string>(set, &source));
+        else
+            m.setField(s, std::make_shared<const std::u16string>(toPracticeForm(source, latin)));
+    }
+    return m;
+}
+
 TelegramModel TelegramDocument::model() {
     Lock l = lock();
     return cachedModel();
@@ -371,170 +383,6 @@ void TelegramDocument::clearAllProgressLocked() {
         pages_.setGeneration = -1;
 }
 
-// --- pages -------------------------------------------------------------------------------
-
-void TelegramDocument::ensurePages() const {
-    const bool latin = latinMode();
-    const int count = telegramCountLocked();
-    if (pages_.setGeneration != pos_.setGeneration || pages_.latin != latin ||
-        static_cast<int>(pages_.modelPages.size()) != count) {
-        const SharedTelegramList set = currentSetLocked();
-        const auto current = static_cast<std::size_t>(currentIndexLocked());
-        pages_.modelPages.assign(static_cast<std::size_t>(count), 1);
-        for (std::size_t i = 0; i < pages_.modelPages.size() && i < set->size(); ++i) {
-            // The current telegram's form is at hand; another's is made and dropped at once.
-            const int length = i == current ? textLength(cachedModel().text())
-                                            : textLength(toPracticeForm((*set)[i].text, latin));
-            pages_.modelPages[i] = pagesFor(length, pageCapacity());
-        }
-        pages_.setGeneration = pos_.setGeneration;
-        pages_.latin = latin;
-        resetPageSums();
-    }
-}
-
-void TelegramDocument::resetPageSums() const {
-    std::vector<int> pages = pages_.modelPages;
-    for (std::size_t i = 0; i < pages.size() && i < saved_.size(); ++i)
-        pages[i] = std::max(pages[i], inputPagesOf(saved_[i]));
-    pages_.pages.assign(std::move(pages));
-    pages_.lastCurrent = -1;
-}
-
-const TelegramDocument::SetPages& TelegramDocument::syncedPages() const {
-    ensurePages();
-    // Only the telegram being keyed changes its count, and only while it is current.
-    const int current = currentIndexLocked();
-    for (int i : {pages_.lastCurrent, current})
-        if (i >= 0)
-            pages_.pages.set(static_cast<std::size_t>(i), telegramPagesOf(i));
-    pages_.lastCurrent = current;
-    return pages_;
-}
-
-int TelegramDocument::modelPagesOf(int index) const {
-    ensurePages();
-    return index >= 0 && index < static_cast<int>(pages_.modelPages.size())
-               ? pages_.modelPages[static_cast<std::size_t>(index)]
-               : 1;
-}
-
-int TelegramDocument::inputPagesOf(const TelegramProgress& progress) const {
-    return pagesFor(textLength(progress.sections[Text].enteredText), pageCapacity());
-}
-
-int TelegramDocument::modelPagesLocked() {
-    return modelPagesOf(currentIndexLocked());
-}
-
-int TelegramDocument::inputPagesLocked() const {
-    return inputPagesOf(live());
-}
-
-int TelegramDocument::telegramPagesOf(int index) const {
-    const auto i = static_cast<std::size_t>(index);
-    const int input = index >= 0 && i < saved_.size() ? inputPagesOf(saved_[i]) : 1;
-    return std::max(modelPagesOf(index), input);
-}
-
-int TelegramDocument::telegramPages(int index) {
-    Lock l = lock();
-    return telegramPagesOf(index);
-}
-
-int TelegramDocument::totalPages() {
-    Lock l = lock();
-    return std::max(1, syncedPages().pages.total());
-}
-
-int TelegramDocument::globalPage() {
-    Lock l = lock();
-    return syncedPages().pages.before(static_cast<std::size_t>(currentIndexLocked())) + pos_.page +
-           1;
-}
-
-std::u16string TelegramDocument::pageSlice(std::u16string_view fieldText) const {
-    Lock l = lock();
-    const auto start =
-        static_cast<std::size_t>(std::max(0, pos_.page)) * static_cast<std::size_t>(pageCapacity());
-    if (start >= fieldText.size())
-        return {};
-    return std::u16string(fieldText.substr(start, static_cast<std::size_t>(pageCapacity())));
-}
-
-void TelegramDocument::clampPageLocked() {
-    const int pages = std::max(modelPagesLocked(), inputPagesLocked());
-    pos_.page = std::clamp(pos_.page, 0, pages - 1);
-}
-
-PageLabels TelegramDocument::labelsOf() const {
-    if (browse_)
-        return labelsFor(browse_->telegramNumber - 1, browse_->page);
-    return labelsFor(currentIndexLocked(), pos_.page);
-}
-
-PageLabels TelegramDocument::labelsFor(int index, int page) const {
-    const PageSums& sums = syncedPages().pages;
-    const auto i = static_cast<std::size_t>(std::max(0, index));
-    const std::u16string global = decimalText(sums.before(i) + page + 1);
-    const std::u16string all = decimalText(std::max(1, sums.total()));
-    const int pages = telegramPagesOf(index);
-    PageLabels labels;
-    labels.paper = global + u"/" + all;
-    labels.centre = decimalText(index + 1) + u"通目 " + decimalText(page + 1) + u"/" +
-                    decimalText(pages) + u"ページ  全体 " + global + u"/" + all;
-    return labels;
-}
-
-TelegramModel TelegramDocument::modelOf(int index) const {
-    TelegramModel m;
-    const SharedTelegramList set = currentSetLocked();
-    if (index < 0 || index >= static_cast<int>(set->size()))
-        return m;
-    const TelegramRecord& r = (*set)[static_cast<std::size_t>(index)];
-    const bool latin = latinMode();
-    for (int s = 0; s < kSectionCount; ++s) {
-        const std::u16string& source = r.field(s);
-        if (formIsSource(source, latin))
-            m.setField(s, std::shared_ptr<const std::u16string>(set, &source));
-        else
-            m.setField(s, std::make_shared<const std::u16string>(toPracticeForm(source, latin)));
-    }
-    return m;
-}
-
-PageLabels TelegramDocument::pageLabelsLocked() {
-    return labelsOf();
-}
-
-void TelegramDocument::publishLocked() const {
-    auto s = std::make_shared<PracticeSnapshot>();
-    s->latinMode = latinMode();
-    s->setActive = setActive_;
-    s->set = currentSetLocked();
-    s->position = pos_;
-    s->telegramCount = telegramCountLocked();
-    s->pageCapacity = pageCapacity();
-    s->model = cachedModelPtr();
-    s->progress = live();
-    s->labels = labelsOf();
-    if (browse_ && browse_->telegramNumber != pos_.telegramNumber) {
-        const int index = browse_->telegramNumber - 1;
-        s->position.telegramNumber = browse_->telegramNumber;
-        s->model = std::make_shared<const TelegramModel>(modelOf(index));
-        s->progress = savedProgressLocked(index);
-    }
-    if (browse_)
-        s->position.page = browse_->page;
-    std::lock_guard g(publishMutex_);
-    published_ = std::move(s);
-}
-
-SharedSnapshot TelegramDocument::snapshot() const {
-    std::lock_guard g(publishMutex_);
-    return published_;
-}
-
 // --- result hand-over --------------------------------------------------------------------
 
 int TelegramDocument::practiceGeneration() const {
@@ -580,11 +428,6 @@ void TelegramDocument::finishSet() {
     repaintBoth();
 }
 
-void TelegramDocument::refreshPageLabelsLocked() {
-    clampPageLocked();
-    view().pageLabelsChanged(pageLabelsLocked());
-}
-
 void TelegramDocument::repaintBoth() {
     view().papersChanged();
 }
@@ -594,91 +437,6 @@ void TelegramDocument::repaintBoth() {
 bool TelegramDocument::receiving() const {
     return flags_.PlaybackRunning.load(std::memory_order_acquire) != 0 &&
            flags_.DemoMode.load(std::memory_order_relaxed) == 0;
-}
-
-bool TelegramDocument::browse(int step) {
-    Browse b = browse_.value_or(Browse{pos_.telegramNumber, pos_.page});
-    const int pages = telegramPagesOf(b.telegramNumber - 1);
-    if (step < 0 && b.page > 0) {
-        b.page = std::min(b.page, pages) - 1;
-    } else if (step < 0 && b.telegramNumber >= 2) {
-        b.telegramNumber -= 1;
-        b.page = telegramPagesOf(b.telegramNumber - 1) - 1;
-    } else if (step > 0 && b.page + 1 < pages) {
-        b.page += 1;
-    } else if (step > 0 && b.telegramNumber < telegramCountLocked()) {
-        b.telegramNumber += 1;
-        b.page = 0;
-    } else {
-        return false;
-    }
-    if (b.telegramNumber == pos_.telegramNumber && b.page == pos_.page)
-        browse_.reset();
-    else
-        browse_ = b;
-    return true;
-}
-
-void TelegramDocument::adoptBrowse() {
-    if (!browse_)
-        return;
-    const Browse b = *browse_;
-    browse_.reset();
-    if (b.telegramNumber != pos_.telegramNumber) {
-        pos_.telegramNumber = b.telegramNumber;
-        loadProgressLocked();
-    }
-    pos_.page = b.page;
-}
-
-void TelegramDocument::previousPage() {
-    Lock l = writeLock();
-    saveProgressLocked();
-    if (receiving()) {
-        if (browse(-1)) {
-            refreshPageLabelsLocked();
-            repaintBoth();
-        }
-        return;
-    }
-    adoptBrowse();
-    if (pos_.page > 0) {
-        pos_.page -= 1;
-    } else if (pos_.telegramNumber >= 2) {
-        pos_.telegramNumber -= 1;
-        loadProgressLocked();
-        pos_.page = std::max(modelPagesLocked(), inputPagesLocked()) - 1;
-    } else {
-        return;
-    }
-    pos_.pageFollow = false;
-    refreshPageLabelsLocked();
-    repaintBoth();
-}
-
-void TelegramDocument::nextPage() {
-    Lock l = writeLock();
-    saveProgressLocked();
-    if (receiving()) {
-        if (browse(+1)) {
-            refreshPageLabelsLocked();
-            repaintBoth();
-        }
-        return;
-    }
-    adoptBrowse();
-    if (pos_.page + 1 < std::max(modelPagesLocked(), inputPagesLocked())) {
-        pos_.page += 1;
-    } else if (pos_.telegramNumber < telegramCountLocked()) {
-        pos_.telegramNumber += 1;
-        loadProgressLocked();
-        pos_.page = 0;
-    } else {
-        return;
-    }
-    pos_.pageFollow = false;
-    refreshPageLabelsLocked();
-    repaintBoth();
 }
 
 void TelegramDocument::nextTelegram() {
@@ -816,177 +574,6 @@ void TelegramDocument::showPlaybackMessage(int run, const std::u16string& text) 
         view().showMessage(text);
 }
 
-void TelegramDocument::store(SectionProgress& sp, int pos, char16_t c, char16_t mark) {
-    const auto p = static_cast<std::size_t>(pos);
-    if (!goOn() && p < sp.enteredText.size()) {
-        sp.enteredText[p] = c;
-        if (p < sp.judgementMarks.size())
-            sp.judgementMarks[p] = mark;
-        else
-            sp.judgementMarks.push_back(mark);
-    } else {
-        sp.enteredText.push_back(c);
-        sp.judgementMarks.push_back(mark);
-    }
-}
-
-void TelegramDocument::enterCharacterLocked(char16_t c) {
-    if (pos_.telegramFinished)
-        return;
-    if (browse_) {
-        // The papers follow the reception again.
-        browse_.reset();
-        repaintBoth();
-    }
-    const bool latin = latinMode();
-    if (latin && flags_.leadInActive())
-        return;
-    if (!latin) {
-        // An empty or already complete section would otherwise hold the cursor for ever.
-        while (pos_.section < Text &&
-               sectionPositionLocked(pos_.section) >= textLength(cachedModel().field(pos_.section)))
-            pos_.section += 1;
-    }
-    if (pos_.section < Text)
-        enterInSection(pos_.section, c);
-    else
-        enterInText(c);
-}
-
-void TelegramDocument::enterInSection(int section, char16_t c) {
-    const bool latin = latinMode();
-    if (!latin && (c == u' ' || c == u'\u3000'))
-        return;
-    // Held, not copied: the cache may move on while scoring reports, the model stays.
-    const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
-    const std::u16string& model = held->field(section);
-    SectionProgress& sp = live().sections[static_cast<std::size_t>(section)];
-    const int len = textLength(model);
-    int p = sectionPositionLocked(section);
-    bool entered = false;
-
-    if (latin && !isModelBlank(c)) {
-        while (p < len && isModelBlank(model[static_cast<std::size_t>(p)])) {
-            store(sp, p, u' ', u'1');
-            scoring_->scoreCharacter(u' ', u' ', true);
-            entered = true;
-            ++p;
-        }
-    }
-    if (p < len) {
-        const char16_t m = model[static_cast<std::size_t>(p)];
-        const bool correct = foldForCompare(m) == foldForCompare(c);
-        store(sp, p, correct ? m : c, correct ? u'1' : u'0');
-        scoring_->scoreCharacter(m, c, correct);
-        scoring_->showJudgement(c, m, correct);
-        entered = true;
-    }
-    if (!entered)
-        return;
-    saveProgressLocked();
-    view().inputPaperChanged();
-    refreshPageLabelsLocked();
-    if (!latin && sectionPositionLocked(section) >= len)
-        pos_.section = section + 1;
-}
-
-void TelegramDocument::enterInText(char16_t c) {
-    const std::shared_ptr<const TelegramModel> held = cachedModelPtr();
-    const std::u16string& model = held->text();
-    SectionProgress& sp = live().sections[Text];
-    const int len = textLength(model);
-    bool entered = false;
-
-    auto storeAtCursor = [&](char16_t ch, char16_t mark) {
-        const auto p = static_cast<std::size_t>(pos_.textCursor);
-        if (p < sp.enteredText.size()) {
-            sp.enteredText[p] = ch;
-            sp.judgementMarks.resize(std::max(sp.judgementMarks.size(), p + 1), u'0');
-            sp.judgementMarks[p] = mark;
-        } else {
-            sp.enteredText.push_back(ch);
-            sp.judgementMarks.push_back(mark);
-        }
-    };
-
-    if (latinMode() && !isModelBlank(c)) {
-        while (pos_.textCursor < len &&
-               isModelBlank(model[static_cast<std::size_t>(pos_.textCursor)])) {
-            storeAtCursor(u' ', u'1');
-            scoring_->scoreCharacter(u' ', u' ', true);
-            entered = true;
-            pos_.textCursor += 1;
-            followCursorLocked(len);
-        }
-    }
-    if (pos_.textCursor < len) {
-        const char16_t m = model[static_cast<std::size_t>(pos_.textCursor)];
-        const bool correct = foldForCompare(m) == foldForCompare(c);
-        storeAtCursor(correct ? m : c, correct ? u'1' : u'0');
-        scoring_->scoreCharacter(m, c, correct);
-        scoring_->showJudgement(c, m, correct);
-        entered = true;
-        if (correct || goOn()) {
-            pos_.textCursor += 1;
-            followCursorLocked(len);
-        }
-    }
-    if (!entered)
-        return;
-    saveProgressLocked();
-    view().inputPaperChanged();
-    refreshPageLabelsLocked();
-}
-
-void TelegramDocument::followCursorLocked(int modelLength) {
-    if (!pos_.pageFollow)
-        return;
-    const int c = pos_.textCursor;
-    const int capacity = pageCapacity();
-    const int before = pos_.page;
-    if (c <= 0) {
-        pos_.page = 0;
-    } else if (c < modelLength && c % capacity == 0) {
-        pos_.page = c / capacity;
-        view().showMessage(u"自動改ページ");
-    } else {
-        pos_.page = (c - 1) / capacity;
-    }
-    if (pos_.page != before) {
-        refreshPageLabelsLocked();
-        repaintBoth();
-    }
-}
-
-void TelegramDocument::stepBackLocked() {
-    if (!goOn())
-        return;
-    if (pos_.section < Text) {
-        SectionProgress& sp = live().sections[static_cast<std::size_t>(pos_.section)];
-        const std::size_t n = std::min<std::size_t>(3, sp.enteredText.size());
-        // erase, not resize: GCC 12 at -O3 reports a false -Wrestrict inside a shrinking resize.
-        sp.enteredText.erase(sp.enteredText.size() - n);
-        if (sp.judgementMarks.size() < n)
-            sp.judgementMarks.clear();
-        else
-            sp.judgementMarks.erase(sp.judgementMarks.size() - n);
-    } else {
-        SectionProgress& sp = live().sections[Text];
-        pos_.textCursor = std::max(0, pos_.textCursor - 3);
-        const auto keep = static_cast<std::size_t>(pos_.textCursor);
-        if (sp.enteredText.size() > keep)
-            sp.enteredText.resize(keep);
-        if (sp.judgementMarks.size() > keep)
-            sp.judgementMarks.resize(keep);
-        if (pos_.pageFollow)
-            pos_.page = pos_.textCursor / pageCapacity();
-    }
-    saveProgressLocked();
-    refreshPageLabelsLocked();
-    repaintBoth();
-    view().showMessage(u"訂正：3文字戻しました");
-}
-
 // --- public entries: one hold of the lock each ------------------------------------------
 
 SharedTelegramList TelegramDocument::currentSet() const {
@@ -1039,49 +626,9 @@ void TelegramDocument::clearAllProgress() {
     clearAllProgressLocked();
 }
 
-int TelegramDocument::modelPages() {
-    Lock l = lock();
-    return modelPagesLocked();
-}
-
-int TelegramDocument::inputPages() const {
-    Lock l = lock();
-    return inputPagesLocked();
-}
-
-void TelegramDocument::clampPage() {
-    Lock l = writeLock();
-    clampPageLocked();
-}
-
-PageLabels TelegramDocument::pageLabels() {
-    Lock l = lock();
-    return pageLabelsLocked();
-}
-
-void TelegramDocument::refreshPageLabels() {
-    Lock l = writeLock();
-    refreshPageLabelsLocked();
-}
-
 void TelegramDocument::advanceToTelegram(int number) {
     Lock l = writeLock();
     advanceToTelegramLocked(number);
-}
-
-void TelegramDocument::enterCharacter(char16_t c) {
-    Lock l = writeLock();
-    enterCharacterLocked(c);
-}
-
-void TelegramDocument::followCursor(int modelLength) {
-    Lock l = writeLock();
-    followCursorLocked(modelLength);
-}
-
-void TelegramDocument::stepBack() {
-    Lock l = writeLock();
-    stepBackLocked();
 }
 
 }  // namespace quorvel
