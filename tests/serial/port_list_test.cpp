@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "keying/port_list.h"
 
 namespace quorvel {
@@ -64,9 +68,10 @@ class TtyClassTree : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* tmp = std::getenv("QUORVEL_TEST_TMP");
-        root_ =
-            fs::path(tmp ? tmp : fs::temp_directory_path().string()) /
-            ("serial-sysfs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        // ctest runs each case in a process of its own, two at a time: the process id keeps
+        // their trees apart (the random seed, from the clock, was shared now and then).
+        root_ = fs::path(tmp ? tmp : fs::temp_directory_path().string()) /
+                ("serial-sysfs-" + std::to_string(::getpid()));
         fs::remove_all(root_);
         fs::create_directories(root_ / "class/tty");
     }
