@@ -2,35 +2,10 @@
 // this binary counts every allocation.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "keying/keying_engine.h"
 #include "keying/timing_script.h"
 #include "tests/keying/keying_fixture.h"
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<int> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // malloc'd by the new above
-#endif
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "tests/support/allocation_counter.h"
 
 namespace quorvel {
 namespace {
@@ -52,14 +27,14 @@ TEST(KeyingLoop, SamplesAllocateNothing) {
     }
     engine.restartTiming(0);
     std::uint32_t now = 0;
-    counting.store(true);
+    test::countAllocations(true);
     for (const ContactSegment& seg : script) {
         f.flags.keyboardDot.store(seg.dot ? 1 : 0);
         for (std::uint32_t k = 0; k < seg.ms; ++k)
             engine.step(now++);
     }
-    counting.store(false);
-    EXPECT_EQ(allocations.load(), 0);
+    test::countAllocations(false);
+    EXPECT_EQ(test::allocationsCounted(), 0);
     // Everything was timed and queued: the long character (cut) and the three E.
     engine.drain();
     EXPECT_EQ(f.scoring.elements.size(), 103u);
